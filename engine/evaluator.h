@@ -1,0 +1,19 @@
+// Evaluation of postfix text in double precision, and number parsing.
+#pragma once
+
+#include "engine/status.h"
+
+// Values of the variables a, b and c, read by the evaluator each time their letter occurs.
+extern double gVarA;
+extern double gVarB;
+extern double gVarC;
+
+// 0 when text is a complete number (as the C library's strtod reads it) and MsgBadVariable
+// otherwise. The value is stored whether or not the whole text was used; an empty text leaves
+// it untouched.
+StatusCode ParseNumber(const char* text, double* value);
+
+// Evaluates a postfix text. Sets *result to 0 first; returns MsgOk with the value of the newest
+// stacked value, or one of 26..33 (the first undefined operation) with *result left at 0.
+// An operator or function that finds too few values takes 0 for each missing one.
+StatusCode EvaluatePostfix(const char* text, double* result);

@@ -1,0 +1,11 @@
+// The module's heap operations: zero-filled blocks from the process heap.
+#pragma once
+
+#include <cstddef>
+
+// Fetches the process heap; must run before the first MemAlloc.
+void InitHeap();
+// A zero-filled block of size bytes, or null when the heap refuses.
+void* MemAlloc(std::size_t size);
+// Returns a block from MemAlloc to the heap; null is ignored.
+void MemFree(void* block);

@@ -1,0 +1,48 @@
+// Tokenizer and conversion of a prepared formula from infix to postfix text.
+#pragma once
+
+#include <cstddef>
+
+constexpr int kTokenTextSize = 260; // a stack node's text: 259 characters and the terminator
+
+struct TokenNode {
+    char text[kTokenTextSize];
+    TokenNode* next; // the node below, null for the bottom node
+};
+
+// Last in, first out stack of token texts; owns its nodes (MemAlloc'd, zero-filled).
+class TokenStack {
+public:
+    TokenStack() = default;
+    ~TokenStack();
+    TokenStack(const TokenStack&) = delete;
+    TokenStack& operator=(const TokenStack&) = delete;
+
+    bool IsEmpty() const { return top == nullptr; }
+    // The top node's own text (valid until it is popped), or null when empty.
+    const char* Top() const { return top == nullptr ? nullptr : top->text; }
+    // Pushes a copy of text cut to 259 characters. False when no node could be allocated.
+    bool Push(const char* text);
+    // A new MemAlloc'd copy of the top text, which the caller releases with MemFree; the top
+    // node is released. Null when the stack is empty (or the copy could not be allocated; the
+    // node is popped all the same).
+    char* Pop();
+
+private:
+    TokenNode* top = nullptr;
+};
+
+// The token at the start of text (which holds at least one character): a function name is
+// returned as the FunctionNames entry itself, which nobody releases; every other token as a new
+// MemAlloc'd text of exactly its length, which the caller releases with MemFree. Null when that
+// allocation fails.
+const char* NextToken(const char* text);
+
+// Priority class: -1 operand (and null), 0 "(", 1 ")", 2 "+ -", 3 "* /", 4 "^", 5 function name.
+int TokenPriority(const char* token);
+
+// The postfix text of a prepared formula: tokens separated by single spaces, operators and
+// functions behind their operands, parentheses gone; all operators are left-associative. The
+// buffer is MemAlloc'd and owned by the caller (MemFree). Null only when the heap refuses a
+// block; everything allocated on the way has been released then.
+char* ToPostfix(const char* formula);

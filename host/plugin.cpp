@@ -1,0 +1,1 @@
+#include "host/far_api.h"

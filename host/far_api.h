@@ -276,12 +276,23 @@ enum : int {
     KEY_SHIFTTAB = KEY_SHIFT | KEY_TAB,
 };
 
-// The module's exports, with the host's calling convention (stdcall on Windows).
+// The module's exports, with the host's calling convention (stdcall on Windows). On Windows a
+// .def file maps the plain names to the decorated stdcall symbols; elsewhere these three are the
+// only symbols the shared library makes visible.
+#ifdef _WIN32
+#define NUMO_EXPORT
+#else
+#define NUMO_EXPORT __attribute__((visibility("default")))
+#endif
+
 extern "C" {
-void WINAPI SetStartupInfo(const PluginStartupInfo* Info);
-void WINAPI GetPluginInfo(PluginInfo* Info);
-HANDLE WINAPI OpenPlugin(int OpenFrom, INT_PTR Item);
+NUMO_EXPORT void WINAPI SetStartupInfo(const PluginStartupInfo* Info);
+NUMO_EXPORT void WINAPI GetPluginInfo(PluginInfo* Info);
+NUMO_EXPORT HANDLE WINAPI OpenPlugin(int OpenFrom, INT_PTR Item);
 }
+
+// OpenPlugin's answer for "no panel to open".
+#define NUMO_INVALID_HANDLE (reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1)))
 
 typedef void(WINAPI* SETSTARTUPINFO)(const PluginStartupInfo* Info);
 typedef void(WINAPI* GETPLUGININFO)(PluginInfo* Info);

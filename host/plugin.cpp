@@ -1,1 +1,27 @@
-#include "host/far_api.h"
+// Entry layer: the plug-in menu entry, the command that opens the calculator, the entry routine.
+#include "dialog/calculator.h"
+#include "engine/status.h"
+#include "host/startup.h"
+
+// The one plug-in menu entry; its text is fetched anew on every GetPluginInfo.
+const char* gMenuStrings[1];
+
+extern "C" void WINAPI GetPluginInfo(PluginInfo* Info) {
+    if (Info == nullptr)
+        return;
+    Info->StructSize = sizeof(PluginInfo);
+    Info->Flags = PF_EDITOR | PF_VIEWER; // offered in the editor and viewer too
+    gMenuStrings[0] = GetMsgText(MsgTitle);
+    Info->PluginMenuStrings = gMenuStrings;
+    Info->PluginMenuStringsNumber = 1;
+}
+
+extern "C" HANDLE WINAPI OpenPlugin(int, INT_PTR) {
+    ShowCalculator();
+    return NUMO_INVALID_HANDLE; // the host opens no panel for us
+}
+
+#ifdef _WIN32
+// All set-up happens in SetStartupInfo; loading and unloading need nothing.
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
+#endif

@@ -1,0 +1,87 @@
+// The calculator dialog: its items, the recalculation on every edit and the dialog procedure.
+#pragma once
+
+#include "engine/status.h"
+#include "host/far_api.h"
+
+#include <cstdint>
+
+// Item numbers of the dialog (ORDER ITEMS: the compact table lists the items in this order).
+enum DialogItem : int {
+    ItemFrame = 0,
+    ItemFormulaLabel = 1,
+    ItemFormula = 2,
+    ItemPostfixLabel = 3,
+    ItemPostfix = 4,
+    ItemSeparator1 = 5,
+    ItemLabelA = 6,
+    ItemVarA = 7,
+    ItemLabelB = 8,
+    ItemVarB = 9,
+    ItemLabelC = 10,
+    ItemVarC = 11,
+    ItemSeparator2 = 12,
+    ItemResult = 13,
+    ItemSeparator3 = 14,
+    ItemButton = 15,
+    ItemMinusHint = 16,
+    ItemPlusHint = 17,
+    ItemHex = 18,
+    ItemHexLabel = 19,
+    ItemBin = 20,
+    ItemBinLabel = 21,
+    kDialogItemCount = 22,
+};
+
+constexpr int kDialogWidth = 64;
+constexpr int kDialogHeight = 15;
+extern const char kHistoryName[]; // "Numo\Numoline"
+extern const char kHelpTopic[];   // "Contents"
+
+// One dialog item in 16 packed little-endian bytes, widened to the host's record when the
+// dialog opens.
+#pragma pack(push, 1)
+struct CompactDialogItem {
+    std::uint8_t type;
+    std::uint8_t x1, y1, x2, y2;
+    std::uint8_t focus;
+    std::uint32_t selected;
+    std::uint32_t flags;
+    std::uint8_t defaultButton;
+    std::int8_t message; // message number of the item's text, -1 for an empty text
+};
+#pragma pack(pop)
+static_assert(sizeof(CompactDialogItem) == 16, "compact item is 16 packed bytes");
+
+extern const CompactDialogItem kCompactItems[kDialogItemCount];
+
+// Converts count compact records into host item records, in order.
+void ExpandDialogItems(const CompactDialogItem* compact, FarDialogItem* items, int count);
+// Builds the allowed characters and the items, and runs the modal dialog until it closes.
+void ShowCalculator();
+
+// Calculation state, kept between events and between openings of the dialog.
+extern StatusCode gStatus; // of the last recalculation; 0 before the first one
+extern double gResult;     // meaningful only while gStatus is MsgOk
+extern int gPrecision;     // decimals of the result field, 0..kMaxPrecision
+
+// Upper bound of gPrecision: the widest printed double (-1.8e308, 309 integer digits, a sign and
+// a point) with this many decimals still fits an item's 511 characters.
+constexpr int kMaxPrecision = 200;
+
+// The prepared formula: an item's 511 characters grow by at most half through the sign
+// rewriting (every "(-" and a leading "-" gain a "0").
+constexpr int kFormulaSize = 1024;
+extern char gFormula[kFormulaSize];
+
+// MsgOk, or MsgBadVariable at the first variable field (a, b, c in turn) that is not a number.
+StatusCode ReadVariables(HANDLE dlg);
+// Position of the first occurrence of pattern in text, or -1 (also for a missing pattern).
+int FindText(const char* text, const char* pattern);
+// Prints gResult with gPrecision decimals into text (an item's text) with the host's sprintf.
+void FormatResult(char* text);
+// Reads the variable and formula fields, evaluates, and writes the four output fields.
+void Recalculate(HANDLE dlg);
+
+// The dialog procedure handed to DialogEx.
+LONG_PTR WINAPI CalcDlgProc(HANDLE hDlg, int Msg, int Param1, LONG_PTR Param2);

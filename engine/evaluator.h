@@ -13,7 +13,15 @@ extern double gVarC;
 // it untouched.
 StatusCode ParseNumber(const char* text, double* value);
 
-// Evaluates a postfix text. Sets *result to 0 first; returns MsgOk with the value of the newest
-// stacked value, or one of 26..33 (the first undefined operation) with *result left at 0.
-// An operator or function that finds too few values takes 0 for each missing one.
+// Status of EvaluatePostfix when the heap refuses the value stack of a text longer than 1024
+// characters (shorter texts, which the dialog's 511-character postfix field always holds, use
+// storage of the call and cannot fail this way). No message of its own exists; EvaluatePostfix
+// returns this number for nothing else, so the caller can tell it apart.
+constexpr StatusCode kEvalNoMemory = MsgBadVariable;
+
+// Evaluates a postfix text: tokens separated by spaces, read once from left to right. Sets
+// *result to 0 first; returns MsgOk with the newest stacked value (0 when none), or one of 26..33
+// (the first undefined operation) with *result left at 0, or kEvalNoMemory.
+// An operator or function that finds too few values takes 0 for each missing one; the first
+// value popped is the right operand, so '5 -' is 0 - 5.
 StatusCode EvaluatePostfix(const char* text, double* result);

@@ -33,9 +33,9 @@ private:
 };
 
 // The token at the start of text (which holds at least one character): a function name is
-// returned as the FunctionNames entry itself, which nobody releases; every other token as a new
-// MemAlloc'd text of exactly its length, which the caller releases with MemFree. Null when that
-// allocation fails.
+// returned as the FunctionNames entry itself, which nobody releases; every other token (a
+// number of any length included) as a new MemAlloc'd text of exactly its length, which the
+// caller releases with MemFree. Null when that allocation fails.
 const char* NextToken(const char* text);
 
 // Priority class: -1 operand (and null), 0 "(", 1 ")", 2 "+ -", 3 "* /", 4 "^", 5 function name.
@@ -43,6 +43,7 @@ int TokenPriority(const char* token);
 
 // The postfix text of a prepared formula: tokens separated by single spaces, operators and
 // functions behind their operands, parentheses gone; all operators are left-associative. The
-// buffer is MemAlloc'd and owned by the caller (MemFree). Null only when the heap refuses a
+// buffer is one MemAlloc'd block of 2 * strlen(formula) + 2 bytes, enough for the whole text of
+// a formula of any length, and owned by the caller (MemFree). Null only when the heap refuses a
 // block; everything allocated on the way has been released then.
 char* ToPostfix(const char* formula);

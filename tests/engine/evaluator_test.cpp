@@ -1,0 +1,414 @@
+// Postfix evaluation and number reading.
+#include "engine/evaluator.h"
+#include "engine/heap.h"
+#include "engine/heap_check.h"
+#include "engine/postfix.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <string>
+
+namespace {
+
+std::uint64_t Bits(double value) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+double FromBits(std::uint64_t bits) {
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+const double kInf = std::numeric_limits<double>::infinity();
+const double kPiBits = FromBits(0x400921FB54442D18);
+const double kHalfPiBits = FromBits(0x3FF921FB54442D18);
+
+// Joins its parts (a plain chain of + on temporaries trips a false GCC 12 -Wrestrict warning).
+template <typename... Parts> std::string Cat(const Parts&... parts) {
+    std::string text;
+    ((text += parts), ...);
+    return text;
+}
+
+std::string Repeat(const std::string& part, int times) {
+    std::string text;
+    for (int i = 0; i < times; ++i)
+        text += part;
+    return text;
+}
+
+// A NaN made the way a user makes one: infinity minus infinity.
+#define NAN_TEXT "1000 exp 1000 exp -"
+
+enum class Check {
+    Bits,   // the very same double, sign of zero included
+    Ulp,    // within 4 units in the last place (results of the C library's functions)
+    Approx, // within one part in a million (huge results near a pole)
+    NaN,
+};
+
+struct EvalCase {
+    const char* name;
+    const char* text;
+    StatusCode status;
+    double value;
+    Check check = Check::Bits;
+};
+
+// a = -3, b = 2, c = 5 for every case; the result holds a stale value before each call.
+class EvaluateTest : public HeapCheck, public ::testing::WithParamInterface<EvalCase> {
+protected:
+    void SetUp() override {
+        HeapCheck::SetUp();
+        gVarA = -3;
+        gVarB = 2;
+        gVarC = 5;
+    }
+};
+
+TEST_P(EvaluateTest, GivesStatusAndValue) {
+    const EvalCase& c = GetParam();
+    double result = 123.0;
+    EXPECT_EQ(EvaluatePostfix(c.text, &result), c.status) << "'" << c.text << "'";
+    switch (c.check) {
+    case Check::Bits:
+        EXPECT_EQ(Bits(result), Bits(c.value)) << "'" << c.text << "' gave " << result;
+        break;
+    case Check::Ulp:
+        EXPECT_DOUBLE_EQ(result, c.value) << "'" << c.text << "'";
+        break;
+    case Check::Approx:
+        EXPECT_NEAR(result, c.value, std::fabs(c.value) * 1e-6) << "'" << c.text << "'";
+        break;
+    case Check::NaN:
+        EXPECT_TRUE(std::isnan(result)) << "'" << c.text << "' gave " << result;
+        break;
+    }
+    EXPECT_EQ(Allocations(), 0u) << "no heap block for a text of up to 1024 characters";
+}
+
+const EvalCase kEvalCases[] = {
+    // Operators, all left-associative as ToPostfix orders them.
+    {"PowerOfPower", "2 3 ^ 2 ^", MsgOk, 64},
+    {"PowerOfPowerRightNested", "2 3 2 ^ ^", MsgOk, 512},
+    {"Arithmetic", "7 2 - 3 * 4 / 1 +", MsgOk, 4.75},
+    {"Variables", "a b c + *", MsgOk, -21},
+    {"Pi", "p", MsgOk, kPiBits},
+    {"Euler", "e", MsgOk, 2.718281828459045},
+    {"EulerIsExpOfOne", "e 1 exp -", MsgOk, 0},
+    // Division: the divisor is tested for 0 and NaN.
+    {"DivByZero", "1 0 /", MsgDivByZero, 0},
+    {"DivByNaN", "1 " NAN_TEXT " /", MsgDivByZero, 0},
+    {"DivNaNByOne", NAN_TEXT " 1 /", MsgOk, 0, Check::NaN},
+    {"DivByInfinity", "1 1000 exp /", MsgOk, 0},
+    // Power: three tests, each a NaN failing "is at least 0" and passing "is 0".
+    {"ZeroPowZero", "0 0 ^", MsgPowerDomain, 0},
+    {"ZeroPowNegative", "0 0 1 - ^", MsgPowerDomain, 0},
+    {"NegativePowFraction", "0 2 - 0.5 ^", MsgPowerDomain, 0},
+    {"NegativePowWhole", "0 2 - 3 ^", MsgOk, -8},
+    {"PowZero", "5 0 ^", MsgOk, 1},
+    {"NaNPowZero", NAN_TEXT " 0 ^", MsgPowerDomain, 0},
+    {"ZeroPowNaN", "0 " NAN_TEXT " ^", MsgPowerDomain, 0},
+    {"NaNPowNegative", NAN_TEXT " 0 1 - ^", MsgPowerDomain, 0},
+    {"NaNPowFraction", NAN_TEXT " 0.5 ^", MsgPowerDomain, 0},
+    {"NaNPowWhole", NAN_TEXT " 2 ^", MsgOk, 0, Check::NaN},
+    {"TwoPowNaN", "2 " NAN_TEXT " ^", MsgOk, 0, Check::NaN},
+    {"NegativePowNaN", "0 2 - " NAN_TEXT " ^", MsgOk, 0, Check::NaN},
+    {"NegativePowInfinity", "0 2 - 1000 exp ^", MsgOk, kInf},
+    // Square root shares the power's status.
+    {"SqrtNegative", "0 1 - sqrt", MsgPowerDomain, 0},
+    {"SqrtNaN", NAN_TEXT " sqrt", MsgPowerDomain, 0},
+    {"SqrtZero", "0 sqrt", MsgOk, 0},
+    {"Sqrt", "6.25 sqrt", MsgOk, 2.5},
+    {"Sqr", "0 1.5 - sqr", MsgOk, 2.25},
+    // Trigonometry: only an exact 0 or a NaN fails.
+    {"TanZero", "0 tan", MsgOk, 0},
+    {"TanOfInfinity", "1000 exp tan", MsgTanDomain, 0},
+    {"TanNaN", NAN_TEXT " tan", MsgTanDomain, 0},
+    {"TanNearestHalfPi", "p 2 / tan", MsgOk, 1.633123935319537e16, Check::Approx},
+    {"CotZero", "0 cot", MsgCotDomain, 0},
+    {"CotOfInfinity", "1000 exp cot", MsgCotDomain, 0},
+    {"CotPi", "p cot", MsgOk, -8.165619676597685e15, Check::Approx},
+    {"CotQuarterPi", "p 4 / cot", MsgOk, 1, Check::Ulp},
+    {"SinCos", "p 2 / sin p cos +", MsgOk, 0},
+    {"AsinOne", "1 asin", MsgOk, kHalfPiBits, Check::Ulp},
+    {"AsinAbove", "2 asin", MsgAsinDomain, 0},
+    {"AsinBelow", "0 1.5 - asin", MsgAsinDomain, 0},
+    {"AsinNaN", NAN_TEXT " asin", MsgAsinDomain, 0},
+    {"AcosMinusOne", "0 1 - acos", MsgOk, kPiBits, Check::Ulp},
+    {"AcosAbove", "2 acos", MsgAcosDomain, 0},
+    {"AcosBelow", "0 1.5 - acos", MsgAcosDomain, 0},
+    {"AcosNaN", NAN_TEXT " acos", MsgAcosDomain, 0},
+    {"Atan", "1 atan 4 *", MsgOk, kPiBits, Check::Ulp},
+    {"AcotZero", "0 acot", MsgOk, kHalfPiBits},
+    {"AcotNaN", NAN_TEXT " acot", MsgOk, kHalfPiBits},
+    {"AcotMinusOneIsNegative", "0 1 - acot", MsgOk, -0.7853981633974483, Check::Ulp},
+    {"AcotInfinity", "1000 exp acot", MsgOk, 0},
+    // Logarithms and exp.
+    {"LnZero", "0 ln", MsgLnDomain, 0},
+    {"LnNegative", "0 1 - ln", MsgLnDomain, 0},
+    {"LnNaN", NAN_TEXT " ln", MsgLnDomain, 0},
+    {"LnE", "e ln", MsgOk, 1, Check::Ulp},
+    {"LgZero", "0 lg", MsgLgDomain, 0},
+    {"LgNegative", "0 1 - lg", MsgLgDomain, 0},
+    {"LgNaN", NAN_TEXT " lg", MsgLgDomain, 0},
+    {"Lg", "1000 lg", MsgOk, 3, Check::Ulp},
+    {"ExpOverflowIsNoError", "1000 exp", MsgOk, kInf},
+    {"NaNIsAResult", NAN_TEXT, MsgOk, 0, Check::NaN},
+    // Whole and fractional parts.
+    {"TruncNegative", "0 2.7 - trunc", MsgOk, -2},
+    {"TruncPositive", "2.7 trunc", MsgOk, 2},
+    {"TruncInfinity", "1000 exp trunc", MsgOk, kInf},
+    {"FracNegative", "0 2.5 - frac", MsgOk, -0.5},
+    {"FracPositive", "2.75 frac", MsgOk, 0.75},
+    {"CeilNegative", "0 2.5 - ceil", MsgOk, -2},
+    {"FloorNegative", "0 2.5 - floor", MsgOk, -3},
+    // round: a tie goes to the floor, for negative numbers too.
+    {"RoundTwoAndAHalf", "2.5 round", MsgOk, 2},
+    {"RoundOneAndAHalf", "1.5 round", MsgOk, 1},
+    {"RoundHalf", "0.5 round", MsgOk, 0},
+    {"RoundMinusHalf", "0 0.5 - round", MsgOk, -1},
+    {"RoundMinusTwoAndAHalf", "0 2.5 - round", MsgOk, -3},
+    {"RoundUp", "2.6 round", MsgOk, 3},
+    {"RoundMinusTwoPointFour", "0 2.4 - round", MsgOk, -2},
+    {"RoundNaN", NAN_TEXT " round", MsgOk, 0, Check::NaN},
+    {"RoundInfinity", "1000 exp round", MsgOk, kInf},
+    // The first undefined operation decides and the rest is not read.
+    {"FirstFailureWins", "1 0 / 0 ln", MsgDivByZero, 0},
+    {"FirstFailureWinsOtherOrder", "0 ln 1 0 /", MsgLnDomain, 0},
+    // What is left and what is skipped.
+    {"Empty", "", MsgOk, 0},
+    {"OpenParenthesisSkipped", "2 3 + (", MsgOk, 5},
+    {"NewestValueWins", "1 2 3", MsgOk, 3},
+    {"LeadingPointSkipped", ".5", MsgOk, 0},
+    {"LeadingPointSkippedBeforeValue", ".5 2", MsgOk, 2},
+    {"UnknownTokensSkipped", "2 sinh SIN x ab ) 3 *", MsgOk, 6},
+    {"LeadingSpace", " 5", MsgOk, 5},
+    {"RunsOfSpaces", "2   3  +   ", MsgOk, 5},
+    // Kind by the first character: an operator prefix makes an operator, a digit a number
+    // read as far as strtod reads.
+    {"OperatorPrefix", "2 3 +5", MsgOk, 5},
+    {"MinusPrefix", "2 3 -sin", MsgOk, -1},
+    {"NumberWithTail", "5x 1 +", MsgOk, 6},
+    {"NumberWithSecondPoint", "1.2.3", MsgOk, 1.2},
+    {"NumberWithExponent", "1e3 1 +", MsgOk, 1001},
+    {"HexNumber", "0x10 1 +", MsgOk, 17},
+    // A missing value counts as 0; the first value popped is the right operand.
+    {"PlusAlone", "+", MsgOk, 0},
+    {"MinusOneOperand", "5 -", MsgOk, -5},
+    {"PlusOneOperand", "5 +", MsgOk, 5},
+    {"PowerOneOperand", "2 ^", MsgOk, 0},
+    {"PowerAlone", "^", MsgPowerDomain, 0},
+    {"DivideOneOperand", "4 /", MsgOk, 0},
+    {"DivideAlone", "/", MsgDivByZero, 0},
+    {"CosAlone", "cos", MsgOk, 1},
+    {"LnAlone", "ln", MsgLnDomain, 0},
+    {"AcotAlone", "acot", MsgOk, kHalfPiBits},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, EvaluateTest, ::testing::ValuesIn(kEvalCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------------------------
+// Capacities
+
+using EvaluateCapacity = HeapCheck;
+
+TEST_F(EvaluateCapacity, LongestSumNeedsNoHeap) {
+    std::string text = Cat("1 1", Repeat(" + 1", 254), " +");
+    ASSERT_EQ(text.size(), 1021u);
+    double result = 0;
+    EXPECT_EQ(EvaluatePostfix(text.c_str(), &result), MsgOk);
+    EXPECT_EQ(result, 256);
+    EXPECT_EQ(Allocations(), 0u);
+}
+
+// 512 values fill the stack of the call exactly; 1023 and 1024 characters still fit it.
+TEST_F(EvaluateCapacity, FiveHundredTwelveValuesWithoutHeap) {
+    for (std::string text : {Cat(Repeat("0 ", 511), "7"), Cat(Repeat("1 ", 511), "7 "),
+                             Cat(" ", Repeat("1 ", 511), "7")}) {
+        double result = 0;
+        EXPECT_EQ(EvaluatePostfix(text.c_str(), &result), MsgOk) << text.size();
+        EXPECT_EQ(result, 7) << text.size();
+    }
+    std::string sum = Cat(Repeat("1 ", 511), "1", Repeat(" +", 511));
+    double result = 0;
+    EXPECT_EQ(EvaluatePostfix(sum.c_str(), &result), MsgOk);
+    EXPECT_EQ(result, 512);
+    EXPECT_EQ(Allocations(), 1u) << "the sum's text is longer than 1024 characters";
+}
+
+// A longer text with more values held at once than the stack of the call.
+TEST_F(EvaluateCapacity, SixHundredValuesAtOnce) {
+    std::string text = Cat(Repeat("1 ", 599), "1", Repeat(" +", 599));
+    double result = 0;
+    EXPECT_EQ(EvaluatePostfix(text.c_str(), &result), MsgOk);
+    EXPECT_EQ(result, 600);
+    std::string values = Cat(Repeat("2 ", 2000), "3");
+    EXPECT_EQ(EvaluatePostfix(values.c_str(), &result), MsgOk);
+    EXPECT_EQ(result, 3);
+}
+
+TEST_F(EvaluateCapacity, RefusedStackForALongTextIsReported) {
+    std::string text = Cat(Repeat("1 ", 599), "1", Repeat(" +", 599));
+    double result = 99;
+    FaultPlan::Arm(1);
+    EXPECT_EQ(EvaluatePostfix(text.c_str(), &result), kEvalNoMemory);
+    FaultPlan::Disarm();
+    EXPECT_EQ(Bits(result), Bits(0.0));
+}
+
+TEST_F(EvaluateCapacity, LongNumbersReadWhole) {
+    struct {
+        std::string text;
+        double value;
+    } cases[] = {
+        {Cat("1", std::string(299, '0')), 1e299},
+        {Cat("0.", std::string(298, '0'), "1 2 *"), 2e-299},
+        {Cat("2 ", std::string(400, '0'), "3.5 *"), 7},
+        {Cat("1", std::string(299, '0'), ".", std::string(300, '0'), " 1e299 /"), 1},
+    };
+    for (const auto& c : cases) {
+        double result = 0;
+        EXPECT_EQ(EvaluatePostfix(c.text.c_str(), &result), MsgOk) << c.text;
+        EXPECT_EQ(Bits(result), Bits(c.value)) << c.text;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Formula to value through ToPostfix, as the dialog runs them
+
+struct FormulaCase {
+    const char* name;
+    std::string formula;
+    double value;
+};
+
+class FormulaTest : public HeapCheck, public ::testing::WithParamInterface<FormulaCase> {};
+
+TEST_P(FormulaTest, Evaluates) {
+    gVarA = -3;
+    gVarB = 2;
+    gVarC = 5;
+    char* postfix = ToPostfix(GetParam().formula.c_str());
+    ASSERT_NE(postfix, nullptr);
+    double result = 0;
+    EXPECT_EQ(EvaluatePostfix(postfix, &result), MsgOk) << postfix;
+    EXPECT_DOUBLE_EQ(result, GetParam().value) << postfix;
+    MemFree(postfix);
+}
+
+const FormulaCase kFormulaCases[] = {
+    {"PowerLeftAssociative", "2^3^2", 64},
+    {"PowerExplicitlyRightNested", "2^(3^2)", 512},
+    {"MinusLeftAssociative", "2-3-4", -5},
+    {"DivideLeftAssociative", "64/4/2", 8},
+    {"Precedence", "2+3*4^2", 50},
+    {"FunctionBeforePower", "sqr(a)^2", 81},
+    {"RewrittenSign", "2*(0-a)+sin(p/2)", 7},
+    {"NumberAndConstant", "12.5+exp(e)", 12.5 + std::exp(std::exp(1.0))},
+    {"LongestSum", Cat("1", Repeat("+1", 255)), 256},
+    {"DeepestRewrittenNestingEven", Cat(Repeat("(0-", 170), "1", Repeat(")", 170)), 1},
+    {"DeepestRewrittenNestingOdd", Cat(Repeat("(0-", 169), "1", Repeat(")", 169)), -1},
+    {"NumberOf300Digits", Cat("1", std::string(299, '0'), "*2"), 2e299},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, FormulaTest, ::testing::ValuesIn(kFormulaCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------------------------
+// ParseNumber
+
+struct ParseCase {
+    const char* name;
+    const char* text;
+    StatusCode status;
+    double value; // what is stored; the value before the call is 42
+    bool nan = false;
+};
+
+class ParseNumberTest : public ::testing::TestWithParam<ParseCase> {};
+
+TEST_P(ParseNumberTest, Reads) {
+    const ParseCase& c = GetParam();
+    double value = 42;
+    EXPECT_EQ(ParseNumber(c.text, &value), c.status) << "'" << c.text << "'";
+    if (c.nan)
+        EXPECT_TRUE(std::isnan(value)) << "'" << c.text << "' gave " << value;
+    else
+        EXPECT_EQ(Bits(value), Bits(c.value)) << "'" << c.text << "' gave " << value;
+}
+
+const ParseCase kParseCases[] = {
+    {"Decimal", "12.5", 0, 12.5},
+    {"LeadingSpace", " 7", 0, 7},
+    {"Negative", "-3", 0, -3},
+    {"PlusSign", "+4", 0, 4},
+    {"Exponent", "1.5e3", 0, 1500},
+    {"PointFirst", ".5", 0, 0.5},
+    {"PointLast", "5.", 0, 5},
+    // Forms the C library reads as well; kept as it reads them.
+    {"Infinity", "inf", 0, kInf},
+    {"NegativeInfinity", "-Infinity", 0, -kInf},
+    {"NotANumber", "nan", 0, 0, true},
+    {"Hexadecimal", "0x10", 0, 16},
+    {"OverflowToInfinity", "1e999", 0, kInf},
+    {"UnderflowToZero", "1e-999", 0, 0},
+    // Incomplete numbers: the value read so far is stored all the same.
+    {"TrailingSpace", "7 ", MsgBadVariable, 7},
+    {"Comma", "1,5", MsgBadVariable, 1},
+    {"SecondPoint", "1.2.3", MsgBadVariable, 1.2},
+    {"Letters", "abc", MsgBadVariable, 0},
+    {"SpaceOnly", " ", MsgBadVariable, 0},
+    {"Empty", "", MsgBadVariable, 42}, // untouched
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, ParseNumberTest, ::testing::ValuesIn(kParseCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Numbers are read with the C library's strtod, which follows LC_NUMERIC. Under a locale whose
+// decimal mark is a comma, '12.5' stops being a number and a postfix '12.5' reads as 12: this
+// pins why neither the module nor the console host may ever set LC_NUMERIC (or LC_ALL).
+class CommaLocale : public ::testing::Test {
+protected:
+    void TearDown() override { std::setlocale(LC_NUMERIC, "C"); }
+};
+
+TEST_F(CommaLocale, NumbersFollowTheProcessLocale) {
+    const char* found = nullptr;
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "fr_FR.UTF-8", "fr_FR.utf8",
+                             "ru_RU.UTF-8", "nl_NL.UTF-8", "it_IT.UTF-8", "es_ES.UTF-8"}) {
+        if (std::setlocale(LC_NUMERIC, name) != nullptr &&
+            std::strcmp(std::localeconv()->decimal_point, ",") == 0) {
+            found = name;
+            break;
+        }
+    }
+    if (found == nullptr)
+        GTEST_SKIP() << "no locale with a comma as decimal mark is installed";
+
+    double value = 0;
+    EXPECT_EQ(ParseNumber("12.5", &value), MsgBadVariable) << found;
+    EXPECT_EQ(value, 12);
+    EXPECT_EQ(ParseNumber("12,5", &value), 0) << found;
+    EXPECT_EQ(value, 12.5);
+    double result = 0;
+    EXPECT_EQ(EvaluatePostfix("12.5 2 *", &result), MsgOk);
+    EXPECT_EQ(result, 24);
+
+    std::setlocale(LC_NUMERIC, "C");
+    EXPECT_EQ(ParseNumber("12.5", &value), 0);
+    EXPECT_EQ(value, 12.5);
+    EXPECT_EQ(EvaluatePostfix("12.5 2 *", &result), MsgOk);
+    EXPECT_EQ(result, 25);
+}
+
+} // namespace

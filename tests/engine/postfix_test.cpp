@@ -1,0 +1,348 @@
+// Token stack, tokenizer, priorities and the conversion to postfix text.
+#include "engine/heap.h"
+#include "engine/heap_check.h"
+#include "engine/postfix.h"
+#include "engine/vocabulary.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Runs ToPostfix and hands back its text, releasing the buffer; "<null>" when it gave none.
+std::string Convert(const std::string& formula) {
+    char* postfix = ToPostfix(formula.c_str());
+    if (postfix == nullptr)
+        return "<null>";
+    std::string text = postfix;
+    MemFree(postfix);
+    return text;
+}
+
+// Splits a formula with NextToken as ToPostfix does, joining the tokens with '|'. A function
+// name must come back as the table's own entry; every other token is released here.
+std::string Tokens(const char* text) {
+    std::string joined;
+    while (*text != '\0') {
+        const char* token = NextToken(text);
+        if (token == nullptr)
+            return "<null>";
+        bool tableEntry = false;
+        for (const char* name : FunctionNames)
+            tableEntry = tableEntry || token == name;
+        std::size_t length = std::strlen(token);
+        if (!joined.empty())
+            joined += '|';
+        joined += token;
+        if (!tableEntry)
+            MemFree(const_cast<char*>(token));
+        if (length == 0)
+            return joined + "<empty token>";
+        text += length;
+    }
+    return joined;
+}
+
+// Joins its parts (a plain chain of + on temporaries trips a false GCC 12 -Wrestrict warning).
+template <typename... Parts> std::string Cat(const Parts&... parts) {
+    std::string text;
+    ((text += parts), ...);
+    return text;
+}
+
+std::string Repeat(const std::string& part, int times) {
+    std::string text;
+    for (int i = 0; i < times; ++i)
+        text += part;
+    return text;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TokenStack
+
+using TokenStackTest = HeapCheck;
+using Tokenizer = HeapCheck;
+using Conversion = HeapCheck;
+
+TEST_F(TokenStackTest, EmptyStackGivesNullAndAllocatesNothing) {
+    TokenStack stack;
+    EXPECT_TRUE(stack.IsEmpty());
+    EXPECT_EQ(stack.Top(), nullptr);
+    EXPECT_EQ(stack.Pop(), nullptr);
+    EXPECT_EQ(Allocations(), 0u);
+}
+
+TEST_F(TokenStackTest, PopsInReverseOrderAndTopIsTheNodeText) {
+    TokenStack stack;
+    for (const char* text : {"(", "+", "sqrt"})
+        ASSERT_TRUE(stack.Push(text));
+    const char* top = stack.Top();
+    EXPECT_STREQ(top, "sqrt");
+    EXPECT_EQ(stack.Top(), top) << "Top must give the node's own text, not a new copy";
+    for (const char* expected : {"sqrt", "+", "("}) {
+        EXPECT_STREQ(stack.Top(), expected);
+        char* popped = stack.Pop();
+        ASSERT_NE(popped, nullptr);
+        EXPECT_STREQ(popped, expected);
+        MemFree(popped);
+    }
+    EXPECT_TRUE(stack.IsEmpty());
+    EXPECT_EQ(stack.Pop(), nullptr);
+}
+
+TEST_F(TokenStackTest, PushKeepsTheFirst259Characters) {
+    std::string longText(300, 'x');
+    longText[258] = 'L'; // last character kept
+    longText[259] = 'C'; // first character cut
+    TokenStack stack;
+    ASSERT_TRUE(stack.Push(longText.c_str()));
+    EXPECT_EQ(std::string(stack.Top()), longText.substr(0, 259));
+    char* popped = stack.Pop();
+    ASSERT_NE(popped, nullptr);
+    EXPECT_EQ(std::string(popped), longText.substr(0, 259));
+    MemFree(popped);
+}
+
+// A node or copy made from a recycled dirty block must still read as zeros past its text.
+TEST_F(TokenStackTest, NodesAndCopiesAreZeroFilledPastTheText) {
+    for (int i = 0; i < 4; ++i) {
+        void* dirty = MemAlloc(sizeof(TokenNode));
+        ASSERT_NE(dirty, nullptr);
+        std::memset(dirty, 0xAB, sizeof(TokenNode));
+        MemFree(dirty);
+    }
+    TokenStack stack;
+    ASSERT_TRUE(stack.Push("ab"));
+    const char* text = stack.Top();
+    for (int i = 2; i < kTokenTextSize; ++i)
+        ASSERT_EQ(text[i], '\0') << "node byte " << i;
+    char* popped = stack.Pop();
+    ASSERT_NE(popped, nullptr);
+    EXPECT_STREQ(popped, "ab");
+    for (int i = 2; i < kTokenTextSize; ++i)
+        ASSERT_EQ(popped[i], '\0') << "copy byte " << i;
+    MemFree(popped);
+}
+
+TEST_F(TokenStackTest, PushReportsARefusedNodeAndKeepsTheStack) {
+    TokenStack stack;
+    ASSERT_TRUE(stack.Push("("));
+    FaultPlan::Arm(1);
+    EXPECT_FALSE(stack.Push("+"));
+    FaultPlan::Disarm();
+    EXPECT_STREQ(stack.Top(), "(");
+}
+
+TEST_F(TokenStackTest, PopWithoutCopyStillRemovesTheNode) {
+    TokenStack stack;
+    ASSERT_TRUE(stack.Push("("));
+    ASSERT_TRUE(stack.Push("*"));
+    FaultPlan::Arm(1);
+    EXPECT_EQ(stack.Pop(), nullptr);
+    FaultPlan::Disarm();
+    EXPECT_STREQ(stack.Top(), "(");
+}
+
+TEST_F(TokenStackTest, DestructionReleasesEveryNode) {
+    {
+        TokenStack stack;
+        for (int i = 0; i < 50; ++i)
+            ASSERT_TRUE(stack.Push("^"));
+        EXPECT_EQ(Allocations(), 50u);
+    }
+    EXPECT_EQ(Frees(), 50u);
+}
+
+// ---------------------------------------------------------------------------------------------
+// NextToken
+
+struct TokenCase {
+    const char* name;
+    const char* text;
+    const char* tokens; // joined with '|'
+};
+
+class NextTokenTest : public HeapCheck, public ::testing::WithParamInterface<TokenCase> {};
+
+TEST_P(NextTokenTest, SplitsAsExpected) {
+    EXPECT_EQ(Tokens(GetParam().text), GetParam().tokens) << GetParam().text;
+}
+
+const TokenCase kTokenCases[] = {
+    {"SqrtBeforeSqr", "sqrt(9)", "sqrt|(|9|)"},
+    {"SqrAlone", "sqr(3)", "sqr|(|3|)"},
+    {"AcosNotAThenCos", "acos(1)", "acos|(|1|)"},
+    {"NumberWithPoint", "12.5*a", "12.5|*|a"},
+    {"PointsAndDigitsInAnyMix", "1.2.3+.5.", "1.2.3|+|.5."},
+    {"NamesBackToBack", "lgln(e)", "lg|ln|(|e|)"},
+    {"NameFoundAsPrefix", "sinh", "sin|h"},
+    {"ShortNameLongerText", "expe", "exp|e"},
+    {"SingleCharacters", "(p-e)/c^b", "(|p|-|e|)|/|c|^|b"},
+    {"UnknownLettersOneByOne", "xyz", "x|y|z"},
+    {"CapitalsAreNoNames", "SIN(1)", "S|I|N|(|1|)"},
+    {"NumberAfterName", "floor(10.25)", "floor|(|10.25|)"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, NextTokenTest, ::testing::ValuesIn(kTokenCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Tokenizer, NextTokenFindsEveryNameAsTheTableEntry) {
+    for (const char* name : FunctionNames) {
+        std::string text = std::string(name) + "(1)";
+        EXPECT_EQ(NextToken(text.c_str()), name) << name;
+    }
+    EXPECT_EQ(Allocations(), 0u) << "function names are never copied";
+}
+
+TEST_F(Tokenizer, NextTokenKeepsANumberOfAnyLengthWhole) {
+    std::string number = Cat("1", std::string(298, '0'), ".5"); // 301 characters
+    std::string text = number + "+2";
+    FaultPlan::Arm(0); // records only
+    const char* token = NextToken(text.c_str());
+    FaultPlan::Disarm();
+    ASSERT_NE(token, nullptr);
+    EXPECT_EQ(std::string(token), number);
+    EXPECT_EQ(FaultPlan::Current().lastBytes, number.size() + 1) << "sized to the token";
+    MemFree(const_cast<char*>(token));
+}
+
+TEST_F(Tokenizer, NextTokenGivesNullWhenRefused) {
+    FaultPlan::Arm(1);
+    EXPECT_EQ(NextToken("12+a"), nullptr);
+    FaultPlan::Disarm();
+}
+
+// ---------------------------------------------------------------------------------------------
+// TokenPriority
+
+struct PriorityCase {
+    const char* token;
+    int priority;
+};
+
+class TokenPriorityTest : public ::testing::TestWithParam<PriorityCase> {};
+
+TEST_P(TokenPriorityTest, Ranks) {
+    EXPECT_EQ(TokenPriority(GetParam().token), GetParam().priority) << GetParam().token;
+}
+
+const PriorityCase kPriorityCases[] = {
+    {"(", 0},  {")", 1},     {"+", 2},   {"-", 2},    {"*", 3},      {"/", 3},
+    {"^", 4},  {"floor", 5}, {"sin", 5}, {"sqr", 5},  {"a", -1},     {"p", -1},
+    {"e", -1}, {"12", -1},   {"7", -1},  {"SIN", -1}, {"sinh", -1},  {"", -1},
+    {"x", -1}, {"((", -1},   {"+-", -1}, {"^2", -1},  {"sqrt(", -1}, {".", -1},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, TokenPriorityTest, ::testing::ValuesIn(kPriorityCases));
+
+TEST(TokenPriority, NullIsAnOperandAndEveryNameIsAFunction) {
+    EXPECT_EQ(TokenPriority(nullptr), -1);
+    for (const char* name : FunctionNames)
+        EXPECT_EQ(TokenPriority(std::string(name).c_str()), 5) << name;
+}
+
+// ---------------------------------------------------------------------------------------------
+// ToPostfix
+
+struct ConversionCase {
+    const char* name;
+    const char* formula;
+    const char* postfix;
+};
+
+class ToPostfixTest : public HeapCheck, public ::testing::WithParamInterface<ConversionCase> {};
+
+TEST_P(ToPostfixTest, Converts) {
+    EXPECT_EQ(Convert(GetParam().formula), GetParam().postfix) << GetParam().formula;
+}
+
+const ConversionCase kConversionCases[] = {
+    {"PowerIsLeftAssociative", "2^3^2", "2 3 ^ 2 ^"},
+    {"MinusIsLeftAssociative", "2-3-4", "2 3 - 4 -"},
+    {"DivideIsLeftAssociative", "8/4/2*3", "8 4 / 2 / 3 *"},
+    {"Parentheses", "a*(b+c)", "a b c + *"},
+    {"NestedFunctions", "sin(cos(0))", "0 cos sin"},
+    {"FunctionAsExponent", "2^sin(a)", "2 a sin ^"},
+    {"FunctionBindsTighterThanPower", "sin(a)^2", "a sin 2 ^"},
+    {"SqrtNotSqr", "sqrt(4)", "4 sqrt"},
+    {"NumberAndConstant", "12.5+exp(e)", "12.5 e exp +"},
+    {"RewrittenSign", "2*(0-a)+sin(p/2)", "2 0 a - * p 2 / sin +"},
+    {"ParenthesisedNumber", "(5)", "5"},
+    {"OneOperand", "7", "7"},
+    {"DoubleParentheses", "((a))", "a"},
+    {"ProductBeforeSum", "2+3*4", "2 3 4 * +"},
+    {"ProductThenSum", "2*3+4", "2 3 * 4 +"},
+    {"PowerBeforeProduct", "2^3*4", "2 3 ^ 4 *"},
+    {"SumInsidePower", "2^(3+4)*5", "2 3 4 + ^ 5 *"},
+    {"FunctionOfSum", "ln(a+b)*c", "a b + ln c *"},
+    {"FunctionsSideBySide", "sqr(a)+sqrt(b)-round(c)", "a sqr b sqrt + c round -"},
+    {"NumberKeptWhole", "1.2.3+10", "1.2.3 10 +"},
+    {"Empty", "", ""},
+    // Texts the checker refuses still convert by the same rules.
+    {"UnclosedParenthesisGoesOut", "(2+3", "2 3 + ("},
+    {"StrayCloseEmptiesTheStack", "2+3)*4", "2 3 + 4 *"},
+    {"CloseAlone", ")", ""},
+    {"OpenAlone", "(", "("},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, ToPostfixTest, ::testing::ValuesIn(kConversionCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// '1+1+...+1' of 511 characters (the longest formula field text) has the longest postfix text.
+TEST_F(Conversion, LongestSum) {
+    std::string formula = Cat("1", Repeat("+1", 255));
+    ASSERT_EQ(formula.size(), 511u);
+    std::string expected = Cat("1 1", Repeat(" + 1", 254), " +");
+    std::string postfix = Convert(formula);
+    EXPECT_EQ(postfix.size(), 1021u);
+    EXPECT_EQ(postfix, expected);
+}
+
+// The sign rewriting turns '-(-(...-1))' of 511 characters into this formula of 681.
+TEST_F(Conversion, DeepestRewrittenNesting) {
+    std::string formula = Cat(Repeat("(0-", 170), "1", Repeat(")", 170));
+    ASSERT_EQ(formula.size(), 681u);
+    std::string expected = Cat(Repeat("0 ", 170), "1", Repeat(" -", 170));
+    EXPECT_EQ(Convert(formula), expected);
+}
+
+TEST_F(Conversion, NestedFunctions) {
+    std::string formula = Cat(Repeat("sqrt(", 100), "a", Repeat(")", 100), "^2");
+    EXPECT_EQ(Convert(formula), Cat("a", Repeat(" sqrt", 100), " 2 ^"));
+}
+
+TEST_F(Conversion, NumberOf300Digits) {
+    std::string number = Cat("1", std::string(299, '0'));
+    EXPECT_EQ(Convert(number + "*2"), number + " 2 *");
+    EXPECT_EQ(Convert("(" + number + ")"), number);
+}
+
+// Every allocation of a long conversion fails once in turn (and, in a second sweep, every
+// allocation from the Nth on): each run gives null or the complete text, and leaks nothing.
+TEST_F(Conversion, SurvivesEveryRefusedAllocation) {
+    std::string formula =
+        Cat(Repeat("sin(a)^2+(b-c)*sqrt(12.5)/(e+p)-floor(lg(1000)+", 6), "1", Repeat(")", 6));
+    const std::string expected = Convert(formula);
+    ASSERT_NE(expected, "<null>");
+    for (bool andLater : {false, true}) {
+        unsigned long long failAt = 1;
+        for (;; ++failAt) {
+            FaultPlan::Arm(failAt, andLater);
+            std::string postfix = Convert(formula);
+            FaultPlan::Disarm();
+            if (postfix != "<null>") {
+                EXPECT_EQ(postfix, expected) << "allocation " << failAt;
+            }
+            if (!FaultPlan::Current().fired)
+                break; // the conversion made fewer allocations than failAt
+            ASSERT_LT(failAt, 100000u) << "the sweep does not end";
+        }
+        EXPECT_GT(failAt, 100u) << "a long conversion makes many allocations";
+        EXPECT_EQ(Allocations(), Frees()) << "leak with andLater " << andLater;
+    }
+}
+
+} // namespace

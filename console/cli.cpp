@@ -1,0 +1,389 @@
+// The command line of `numo`: parsing, the commands, and the headless runs of the calculator.
+#include "console/cli.h"
+
+#include "console/help_file.h"
+#include "console/host.h"
+#include "console/host_error.h"
+#include "console/language_file.h"
+#include "console/module_loader.h"
+#include "engine/status.h"
+
+#include <exception>
+#include <filesystem>
+#include <istream>
+#include <optional>
+#include <ostream>
+#include <string_view>
+
+extern const char kHelpText[]; // the help file, built into the program
+
+namespace numo::console {
+
+namespace {
+// The calculator's items that the command line uses.
+constexpr int kFormulaItem = 2;
+constexpr int kPostfixItem = 4;
+constexpr int kVariableItems[3] = {7, 9, 11};
+constexpr int kResultItem = 13;
+constexpr int kHexItem = 18;
+constexpr int kBinItem = 20;
+constexpr int kFirstFaultMessage = 9;
+constexpr int kLastFaultMessage = 33;
+
+constexpr const char* kUsage =
+    "Usage: numo [--module PATH] COMMAND\n"
+    "  numo eval [-a VALUE] [-b VALUE] [-c VALUE] [-d DECIMALS] [--] FORMULA\n"
+    "  numo eval [-a VALUE] [-b VALUE] [-c VALUE] [-d DECIMALS] --batch\n"
+    "  numo info\n"
+    "  numo --help | --version\n"
+    "\n"
+    "eval opens the calculator without a screen, types the values of a, b, c and the formula\n"
+    "into their fields, sets the decimals (3 unless -d says otherwise, at most 300) and prints\n"
+    "the postfix form, the result, its integer part in hexadecimal and binary, and the number\n"
+    "of the message shown (8: a result). Exit status: 0 a result, 1 a message, 2 bad usage.\n"
+    "--batch reads one formula per line from standard input into the same open dialog.\n"
+    "A formula that starts with '-' goes after --. info prints the plug-in's menu entry.\n"
+    "--module PATH loads the module from PATH instead of from beside this program.\n";
+
+// A problem with the command line or the setup: one line on standard error, exit status 2.
+struct UsageError {
+    std::string message;
+};
+
+struct Options {
+    std::optional<std::string> module;
+    std::optional<std::string> variables[3];
+    int decimals = kOpeningDecimals;
+    bool batch = false;
+    std::optional<std::string> formula;
+};
+
+void CheckFieldLength(const std::string& text, const std::string& what) {
+    if (text.size() > static_cast<std::size_t>(Dialog::kMaxTextLength))
+        throw UsageError{what + " is " + std::to_string(text.size()) +
+                         " characters long; the field holds at most " +
+                         std::to_string(Dialog::kMaxTextLength)};
+}
+
+int ParseDecimals(const std::string& text) {
+    if (!text.empty() && text[0] == '-')
+        throw UsageError{"DECIMALS must not be negative: '" + text + "'"};
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
+        throw UsageError{"DECIMALS must be a whole number from 0 to " +
+                         std::to_string(kMaxDecimals) + ": '" + text + "'"};
+    std::string digits = text.substr(std::min(text.find_first_not_of('0'), text.size() - 1));
+    if (digits.size() > 4 || std::stoi(digits) > kMaxDecimals)
+        throw UsageError{"DECIMALS " + text + " is above the calculator's limit of " +
+                         std::to_string(kMaxDecimals)};
+    return std::stoi(digits);
+}
+
+// eval's words: options anywhere before "--", one formula unless --batch.
+Options ParseEval(const std::vector<std::string>& args, std::size_t i, Options options) {
+    bool optionsEnded = false;
+    for (; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';
+        if (!isOption) {
+            if (options.formula)
+                throw UsageError{"more than one FORMULA ('" + *options.formula + "' and '" + arg +
+                                 "'); quote a formula that has spaces"};
+            options.formula = arg;
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg == "--batch") {
+            options.batch = true;
+            continue;
+        }
+        bool takesValue =
+            arg == "-a" || arg == "-b" || arg == "-c" || arg == "-d" || arg == "--module";
+        if (!takesValue)
+            throw UsageError{"unknown option '" + arg +
+                             "' (a formula that starts with '-' goes after --)"};
+        if (i + 1 >= args.size())
+            throw UsageError{"option " + arg + " needs a value"};
+        const std::string& value = args[++i];
+        if (arg == "-d") {
+            options.decimals = ParseDecimals(value);
+        } else if (arg == "--module") {
+            options.module = value;
+        } else {
+            CheckFieldLength(value, "the value of " + arg);
+            options.variables[arg[1] - 'a'] = value;
+        }
+    }
+    if (options.batch && options.formula)
+        throw UsageError{"give either FORMULA or --batch, not both"};
+    if (!options.batch && !options.formula)
+        throw UsageError{"eval needs a FORMULA (or --batch)"};
+    if (options.formula)
+        CheckFieldLength(*options.formula, "the formula");
+    return options;
+}
+
+std::string ModulePath(const Options& options, const std::string& program) {
+    if (options.module)
+        return *options.module;
+    std::filesystem::path self = ExecutablePath();
+    if (self.empty())
+        self = program;
+    return (self.parent_path() / DefaultModuleFileName()).string();
+}
+
+// The module loaded, its language file read, and a host that has called SetStartupInfo and
+// GetPluginInfo, as the host does before it shows its plug-in menu.
+struct Session {
+    LoadedModule module;
+    Host host;
+    PluginInfo info;
+
+    explicit Session(const std::string& path)
+        : module(path), host(LoadModuleLanguage(module.Folder(), kHostLanguage, kMessageCount),
+                             std::filesystem::absolute(path).string()) {
+        host.Start(module.SetStartupInfo);
+        info = host.QueryPluginInfo(module.GetPluginInfo);
+    }
+};
+
+// The message number among 9..33 whose text the result field shows, or 8 for a result. The
+// module copies at most an item's 511 characters of a message.
+int ShownStatus(const std::string& result, const LanguageFile& language) {
+    for (int n = kFirstFaultMessage; n <= kLastFaultMessage; ++n) {
+        const std::string& text = language.messages[static_cast<std::size_t>(n)];
+        if (text.substr(0, Dialog::kMaxTextLength) == result)
+            return n;
+    }
+    return MsgOk;
+}
+
+// Decimals of a plain number ("-12.500" has 3, "7" has 0); -1 for anything else ("inf").
+int ShownDecimals(const std::string& text) {
+    std::string_view rest = text;
+    if (!rest.empty() && rest[0] == '-')
+        rest.remove_prefix(1);
+    std::size_t point = rest.find('.');
+    std::string_view whole = rest.substr(0, point);
+    std::string_view fraction = point == std::string_view::npos ? "" : rest.substr(point + 1);
+    auto digits = [](std::string_view part) {
+        return !part.empty() && part.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    if (!digits(whole) || (point != std::string_view::npos && !digits(fraction)))
+        return -1;
+    return static_cast<int>(fraction.size());
+}
+
+struct Block {
+    std::string postfix, result, hex, bin;
+    int status;
+};
+
+Block ReadBlock(const Dialog& dialog, const LanguageFile& language) {
+    Block block{dialog.Text(kPostfixItem), dialog.Text(kResultItem), dialog.Text(kHexItem),
+                dialog.Text(kBinItem), 0};
+    block.status = ShownStatus(block.result, language);
+    return block;
+}
+
+void PrintBlock(std::ostream& out, const Block& block) {
+    out << "postfix: " << block.postfix << "\n"
+        << "result: " << block.result << "\n"
+        << "hex: " << block.hex << "\n"
+        << "bin: " << block.bin << "\n"
+        << "status: " << block.status << "\n";
+}
+
+void CheckDecimals(const Block& block, int decimals) {
+    int shown = block.status == MsgOk ? ShownDecimals(block.result) : -1;
+    if (shown >= 0 && shown != decimals)
+        throw UsageError{"the module shows " + std::to_string(shown) + " decimals, not the " +
+                         std::to_string(decimals) + " asked for: its limit is lower than " +
+                         std::to_string(kMaxDecimals)};
+}
+
+void Edit(Dialog& dialog, int item, const std::string& text) {
+    if (!dialog.EditText(item, text))
+        throw UsageError{"the module's dialog does not let item " + std::to_string(item) +
+                         " be edited"};
+}
+
+void SetDecimals(Dialog& dialog, int decimals) {
+    for (int shown = kOpeningDecimals; shown < decimals; ++shown)
+        dialog.Key(KEY_ADD);
+    for (int shown = kOpeningDecimals; shown > decimals; --shown)
+        dialog.Key(KEY_SUBTRACT);
+}
+
+// Runs the calculator with a script. The script runs inside the module's call to DialogEx, so
+// nothing may be thrown through the module: a failure is kept and raised after OpenPlugin.
+void RunCalculator(Session& session, const std::function<void(Dialog&)>& script) {
+    bool ran = false;
+    std::optional<UsageError> failure;
+    std::exception_ptr exception;
+    session.host.Open(session.module.OpenPlugin, [&](Dialog& dialog) {
+        ran = true;
+        try {
+            if (dialog.ItemCount() <= kBinItem)
+                throw UsageError{"the module's dialog has " + std::to_string(dialog.ItemCount()) +
+                                 " items, too few for the calculator's"};
+            script(dialog);
+        } catch (const UsageError& error) {
+            failure = error;
+        } catch (...) {
+            exception = std::current_exception();
+        }
+        if (!dialog.Closed() && !dialog.Close(-1))
+            dialog.ForceClose(-1);
+    });
+    if (exception)
+        std::rethrow_exception(exception);
+    if (failure)
+        throw *failure;
+    if (!ran)
+        throw UsageError{"module " + session.module.Path() + " opened no dialog"};
+}
+
+int RunEval(const Options& options, const std::string& program, std::istream& in,
+            std::ostream& out) {
+    std::vector<std::string> formulas;
+    if (options.batch) {
+        std::string line;
+        for (int number = 1; std::getline(in, line); ++number) {
+            if (!line.empty() && line.back() == '\r') // a line end written on Windows
+                line.pop_back();
+            if (line.find('\0') != std::string::npos)
+                throw UsageError{"line " + std::to_string(number) +
+                                 " of the input holds a NUL byte, which no field can hold"};
+            CheckFieldLength(line, "line " + std::to_string(number) + " of the input");
+            formulas.push_back(line);
+        }
+    }
+
+    Session session(ModulePath(options, program));
+    const LanguageFile& language = session.host.Language();
+    int exitStatus = 0;
+    RunCalculator(session, [&](Dialog& dialog) {
+        for (int v = 0; v < 3; ++v) {
+            if (options.variables[v])
+                Edit(dialog, kVariableItems[v], *options.variables[v]);
+        }
+        if (!options.batch) {
+            Edit(dialog, kFormulaItem, *options.formula);
+            SetDecimals(dialog, options.decimals);
+            Block block = ReadBlock(dialog, language);
+            CheckDecimals(block, options.decimals);
+            PrintBlock(out, block);
+            exitStatus = block.status == MsgOk ? 0 : 1;
+            return;
+        }
+        // The decimals carry over from one formula to the next, as they do for a user.
+        SetDecimals(dialog, options.decimals);
+        for (const std::string& formula : formulas) {
+            Edit(dialog, kFormulaItem, formula);
+            Block block = ReadBlock(dialog, language);
+            CheckDecimals(block, options.decimals);
+            PrintBlock(out, block);
+            out << "\n";
+            if (block.status != MsgOk)
+                exitStatus = 1;
+        }
+    });
+    out.flush();
+    return exitStatus;
+}
+
+int RunInfo(const Options& options, const std::string& program, std::ostream& out) {
+    Session session(ModulePath(options, program));
+    const PluginInfo& info = session.info;
+    // A module may hand over any count: show what a host's menu would, and no more.
+    int count = info.PluginMenuStrings != nullptr ? info.PluginMenuStringsNumber : 0;
+    for (int i = 0; i < count && i < 100; ++i) {
+        const char* text = info.PluginMenuStrings[i];
+        out << "menu: " << (text != nullptr ? text : "") << "\n";
+    }
+    out << "flags: " << info.Flags;
+    static const std::pair<DWORD, const char*> kFlags[] = {
+        {PF_PRELOAD, "PF_PRELOAD"},         {PF_DISABLEPANELS, "PF_DISABLEPANELS"},
+        {PF_EDITOR, "PF_EDITOR"},           {PF_VIEWER, "PF_VIEWER"},
+        {PF_FULLCMDLINE, "PF_FULLCMDLINE"}, {PF_DIALOG, "PF_DIALOG"}};
+    std::string names;
+    for (const auto& [flag, name] : kFlags) {
+        if (info.Flags & flag)
+            names += std::string(names.empty() ? "" : " ") + name;
+    }
+    if (!names.empty())
+        out << " (" << names << ")";
+    out << "\n";
+    return 0;
+}
+
+void PrintHelp(std::ostream& out) {
+    out << kUsage << "\n";
+    HelpFile help = ParseHelpFile(kHelpText, "numo_en.hlf");
+    for (const HelpLine& line : RenderHelpTopic(help, "Contents", 0)) {
+        std::string_view text = line.text;
+        while (!text.empty() && text.back() == ' ')
+            text.remove_suffix(1);
+        out << text << "\n";
+    }
+}
+
+int Run(const std::vector<std::string>& args, const std::string& program, std::istream& in,
+        std::ostream& out, std::ostream& err) {
+    Options options;
+    std::size_t i = 0;
+    for (; i < args.size() && args[i].size() > 1 && args[i][0] == '-'; ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            PrintHelp(out);
+            return 0;
+        }
+        if (arg == "--version") {
+            out << "numo " << NUMO_VERSION << "\n";
+            return 0;
+        }
+        if (arg != "--module")
+            throw UsageError{"unknown option '" + arg + "' (see numo --help)"};
+        if (i + 1 >= args.size())
+            throw UsageError{"option --module needs a value"};
+        options.module = args[++i];
+    }
+    if (i == args.size()) {
+        err << kUsage;
+        return 2;
+    }
+    const std::string& command = args[i];
+    if (command == "eval")
+        return RunEval(ParseEval(args, i + 1, options), program, in, out);
+    if (command == "info") {
+        for (++i; i < args.size(); ++i) {
+            if (args[i] != "--module")
+                throw UsageError{"info takes no '" + args[i] + "'"};
+            if (i + 1 >= args.size())
+                throw UsageError{"option --module needs a value"};
+            options.module = args[++i];
+        }
+        return RunInfo(options, program, out);
+    }
+    throw UsageError{"unknown command '" + command + "' (see numo --help)"};
+}
+} // namespace
+
+int RunCli(const std::vector<std::string>& args, const std::string& program, std::istream& in,
+           std::ostream& out, std::ostream& err) {
+    try {
+        return Run(args, program, in, out, err);
+    } catch (const UsageError& error) {
+        err << "numo: " << error.message << "\n";
+    } catch (const HostError& error) {
+        err << "numo: " << error.what() << "\n";
+    } catch (const std::exception& error) {
+        err << "numo: " << error.what() << "\n";
+    }
+    return 2;
+}
+
+} // namespace numo::console

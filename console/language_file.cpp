@@ -1,0 +1,142 @@
+// The host's language files: reading one, and choosing one in a module's folder.
+#include "console/language_file.h"
+
+#include "console/host_error.h"
+#include "console/text_util.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace numo::console {
+
+namespace {
+constexpr std::string_view kHeader = ".Language=";
+
+char Unescape(char ch) {
+    switch (ch) {
+    case 'n':
+        return '\n';
+    case 'r':
+        return '\r';
+    case 'b':
+        return '\b';
+    case 't':
+        return '\t';
+    default: // '\\' and '"' stand for themselves
+        return ch;
+    }
+}
+} // namespace
+
+std::string UnquoteMessage(std::string_view line) {
+    // The opening quote always goes; the last character goes when it is a quote too (so a line
+    // of one quote is the empty text, and "" is the empty text as well).
+    std::string_view inside = line.substr(1);
+    if (!inside.empty() && inside.back() == '"')
+        inside.remove_suffix(1);
+    std::string text;
+    text.reserve(inside.size());
+    for (std::size_t i = 0; i < inside.size(); ++i) {
+        char ch = inside[i];
+        char next = i + 1 < inside.size() ? inside[i + 1] : '\0';
+        if (ch == '\\' && (next == '\\' || next == '"' || next == 'n' || next == 'r' ||
+                           next == 'b' || next == 't')) {
+            text += Unescape(next);
+            ++i;
+        } else if (ch == '"' && next == '"') {
+            text += '"';
+            ++i;
+        } else {
+            text += ch; // a lone quote, or a backslash before any other character
+        }
+    }
+    return text;
+}
+
+std::string HeaderLanguage(std::string_view firstLine) {
+    std::string_view line = Trim(firstLine);
+    if (!StartsWithIgnoringCase(line, kHeader))
+        return "";
+    std::string_view rest = line.substr(kHeader.size());
+    return std::string(Trim(rest.substr(0, rest.find(','))));
+}
+
+LanguageFile ParseLanguageFile(std::string_view contents, const std::string& path) {
+    std::vector<std::string_view> lines = SplitLines(contents);
+    LanguageFile file;
+    file.path = path;
+    file.name = lines.empty() ? "" : HeaderLanguage(lines.front());
+    if (file.name.empty())
+        throw HostError("language file " + path +
+                        " is malformed: its first line must be .Language=<Name>,<Description>");
+    std::string_view header = Trim(lines.front()).substr(kHeader.size());
+    std::size_t comma = header.find(',');
+    if (comma != std::string_view::npos)
+        file.description = std::string(Trim(header.substr(comma + 1)));
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        std::string_view line = Trim(lines[i]);
+        if (!line.empty() && line.front() == '"')
+            file.messages.push_back(UnquoteMessage(line));
+    }
+    return file;
+}
+
+LanguageFile ReadLanguageFile(const std::string& path) {
+    return ParseLanguageFile(ReadWholeFile(path, "language file"), path);
+}
+
+std::string ChooseLanguageFile(const std::string& folder, const std::string& extension,
+                               const std::string& language) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    std::vector<std::string> candidates;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        if (EqualsIgnoringCase(it->path().extension().string(), extension) &&
+            it->is_regular_file(ec))
+            candidates.push_back(it->path().string());
+    }
+    // The host takes the last file it finds; name order makes "last" the same on every system.
+    std::sort(candidates.begin(), candidates.end());
+
+    std::string matching, english, last;
+    for (const std::string& candidate : candidates) {
+        std::string name;
+        try {
+            std::string contents = ReadWholeFile(candidate, "file");
+            name = HeaderLanguage(std::string_view(contents).substr(0, contents.find('\n')));
+        } catch (const HostError&) {
+            continue;
+        }
+        if (name.empty())
+            continue;
+        if (matching.empty() && EqualsIgnoringCase(name, language))
+            matching = candidate;
+        if (english.empty() && EqualsIgnoringCase(name, "English"))
+            english = candidate;
+        last = candidate;
+    }
+    if (!matching.empty())
+        return matching;
+    if (!english.empty())
+        return english;
+    if (!last.empty())
+        return last;
+    std::string kind = EqualsIgnoringCase(extension, ".hlf") ? "help file" : "language file";
+    if (!candidates.empty()) // there are files, but none has a header: report the first
+        throw HostError(kind + " " + candidates.front() +
+                        " is malformed: its first line must be .Language=<Name>,<Description>");
+    throw HostError("no " + kind + " (*" + extension + ") in " + folder);
+}
+
+LanguageFile LoadModuleLanguage(const std::string& folder, const std::string& language,
+                                int needed) {
+    LanguageFile file = ReadLanguageFile(ChooseLanguageFile(folder, ".lng", language));
+    if (static_cast<int>(file.messages.size()) < needed)
+        throw HostError("language file " + file.path + " is malformed: it holds " +
+                        std::to_string(file.messages.size()) + " messages, the module needs " +
+                        std::to_string(needed));
+    return file;
+}
+
+} // namespace numo::console

@@ -14,13 +14,13 @@ namespace {
 // The rewrite done the plain way, one change at a time, each time searching from the start.
 std::string ReferenceRewrite(std::string text) {
     if (!text.empty() && text[0] == '-')
-        text.insert(0, "0");
+        text.insert(text.begin(), '0');
     if (!text.empty() && text[0] == '+')
         text.erase(0, 1);
     for (std::size_t at; (at = text.find("(+")) != std::string::npos;)
         text.erase(at + 1, 1);
     for (std::size_t at; (at = text.find("(-")) != std::string::npos;)
-        text.insert(at + 1, "0");
+        text.insert(text.begin() + static_cast<std::ptrdiff_t>(at) + 1, '0');
     return text;
 }
 

@@ -1,13 +1,22 @@
 // The syntax checker: its refusal table, long texts, and the guarantees of an accepted formula
 // checked over every short formula of a small alphabet.
+#include "engine/evaluator.h"
+#include "engine/heap.h"
+#include "engine/postfix.h"
+#include "engine/signs.h"
 #include "engine/status.h"
 #include "engine/validator.h"
 #include "engine/vocabulary.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -248,6 +257,309 @@ TEST(Validator, AllowedSetIsTheOneGiven) {
     EXPECT_EQ(ValidateFormula("2*e", "2*"), MsgBadChar);
 }
 
+// ---- The guarantees of an accepted formula, over every short formula -------------------------
+
+bool IsFunction(const std::string& word) {
+    for (const char* name : FunctionNames)
+        if (word == name)
+            return true;
+    return false;
+}
+
+bool IsOneLetterName(const std::string& word) {
+    return word.size() == 1 && std::strchr("abcpe", word[0]) != nullptr;
+}
+
+bool IsDigitChar(char ch) {
+    return ch >= '0' && ch <= '9';
+}
+bool IsOperatorChar(char ch) {
+    return ch != '\0' && std::strchr("+-*/^", ch) != nullptr;
+}
+bool IsLetterChar(char ch) {
+    return ch >= 'a' && ch <= 'z';
+}
+
+// A number as the evaluator may meet it: digits with at most one point, and that one between
+// two digits.
+bool IsPlainNumber(const std::string& text) {
+    if (text.empty() || !IsDigitChar(text.front()) || !IsDigitChar(text.back()))
+        return false;
+    int points = 0;
+    for (char ch : text) {
+        if (ch == '.')
+            ++points;
+        else if (!IsDigitChar(ch))
+            return false;
+    }
+    return points <= 1;
+}
+
+// The well-formed formulas as a grammar, independent of the checker's scan:
+//   expr = [sign] term {operator term};  term = number | name | function "(" expr ")" |
+//   "(" expr ")"
+// where a number is a maximal run of digits and points, a name or function a maximal run of
+// letters. The sign is admitted only when reading a formula as typed (at its start and after
+// "("); once the signs are rewritten, every operator must have a term on each side. Records the
+// operands, operators and functions met, for comparison with the postfix text.
+struct InfixReader {
+    InfixReader(const std::string& formula, bool withSigns) : text(formula), signs(withSigns) {}
+
+    // True when the whole text is one expr.
+    bool ReadAll() { return Expr() && pos == text.size(); }
+
+    const std::string& text;
+    const bool signs;
+    std::size_t pos = 0;
+    std::vector<std::string> operands;
+    std::string operators;
+    std::vector<std::string> functions;
+
+    bool Expr() {
+        if (signs && pos < text.size() && (text[pos] == '+' || text[pos] == '-'))
+            ++pos;
+        if (!Term())
+            return false;
+        while (pos < text.size() && IsOperatorChar(text[pos])) {
+            operators += text[pos++];
+            if (!Term())
+                return false;
+        }
+        return true;
+    }
+    bool Enclosed() { // "(" expr ")"
+        if (pos >= text.size() || text[pos] != '(')
+            return false;
+        ++pos;
+        if (!Expr() || pos >= text.size() || text[pos] != ')')
+            return false;
+        ++pos;
+        return true;
+    }
+    bool Term() {
+        if (pos >= text.size())
+            return false;
+        if (text[pos] == '(')
+            return Enclosed();
+        std::size_t start = pos;
+        if (IsDigitChar(text[pos]) || text[pos] == '.') {
+            while (pos < text.size() && (IsDigitChar(text[pos]) || text[pos] == '.'))
+                ++pos;
+            operands.push_back(text.substr(start, pos - start));
+            return IsPlainNumber(operands.back());
+        }
+        while (pos < text.size() && IsLetterChar(text[pos]))
+            ++pos;
+        const std::string word = text.substr(start, pos - start);
+        if (IsFunction(word)) {
+            functions.push_back(word);
+            return Enclosed();
+        }
+        operands.push_back(word);
+        return IsOneLetterName(word);
+    }
+};
+
+// Walks the postfix text token by token, keeping only the depth of the value stack: every token
+// must be known, no operator or function may find a missing operand, and exactly one value must
+// remain. Returns an empty text when all holds, else what went wrong.
+std::string CheckPostfix(const std::string& postfix, const InfixReader& infix) {
+    if (postfix.empty())
+        return "empty postfix";
+    std::vector<std::string> operands;
+    std::string operators;
+    std::vector<std::string> functions;
+    int depth = 0;
+    std::size_t pos = 0;
+    for (;;) {
+        const std::size_t space = postfix.find(' ', pos);
+        const std::string token =
+            postfix.substr(pos, space == std::string::npos ? std::string::npos : space - pos);
+        if (token.empty())
+            return "empty token at " + std::to_string(pos);
+        if (IsPlainNumber(token) || IsOneLetterName(token)) {
+            operands.push_back(token);
+            ++depth;
+        } else if (token.size() == 1 && IsOperatorChar(token[0])) {
+            if (depth < 2)
+                return "operator " + token + " finds a missing operand";
+            operators += token;
+            --depth;
+        } else if (IsFunction(token)) {
+            if (depth < 1)
+                return "function " + token + " finds no argument";
+            functions.push_back(token);
+        } else {
+            return "unknown token '" + token + "'";
+        }
+        if (space == std::string::npos)
+            break;
+        pos = space + 1;
+    }
+    if (depth != 1)
+        return std::to_string(depth) + " values remain";
+    // Nothing skipped, nothing invented: operands keep their order, operators and functions
+    // are the same collection.
+    if (operands != infix.operands)
+        return "operands differ from the formula's";
+    std::string infixOperators = infix.operators;
+    std::sort(operators.begin(), operators.end());
+    std::sort(infixOperators.begin(), infixOperators.end());
+    if (operators != infixOperators)
+        return "operators differ from the formula's";
+    std::vector<std::string> infixFunctions = infix.functions;
+    std::sort(functions.begin(), functions.end());
+    std::sort(infixFunctions.begin(), infixFunctions.end());
+    if (functions != infixFunctions)
+        return "functions differ from the formula's";
+    return "";
+}
+
+// The balance rule on its own: 9 at the first ")" without its "(", 10 when totals differ.
+StatusCode BalanceFault(const std::string& formula) {
+    int depth = 0;
+    for (char ch : formula) {
+        depth += ch == '(' ? 1 : ch == ')' ? -1 : 0;
+        if (depth < 0)
+            return MsgCloseBeforeOpen;
+    }
+    return depth != 0 ? MsgParenCount : MsgOk;
+}
+
+// The run that follows acceptance: rewrite the signs, convert, check the postfix, evaluate.
+// Returns an empty text when every guarantee held, else what failed.
+std::string CheckAcceptedChain(const std::string& formula) {
+    std::vector<char> buffer(SignRewriteCapacity(formula.size()));
+    std::memcpy(buffer.data(), formula.c_str(), formula.size() + 1);
+    if (!RewriteSigns(buffer.data(), buffer.size()))
+        return "sign rewriting refused";
+    const std::string rewritten = buffer.data();
+    InfixReader infix(rewritten, false);
+    if (!infix.ReadAll())
+        return "rewritten as '" + rewritten + "', which leaves an operator or a function short";
+    char* postfix = ToPostfix(rewritten.c_str());
+    if (postfix == nullptr)
+        return "ToPostfix gave null";
+    const std::string text = postfix;
+    MemFree(postfix);
+    const std::string fault = CheckPostfix(text, infix);
+    if (!fault.empty())
+        return "postfix '" + text + "': " + fault;
+    double value = 0;
+    const StatusCode status = EvaluatePostfix(text.c_str(), &value);
+    if (status != MsgOk && (status < MsgDivByZero || status > MsgLgDomain))
+        return "postfix '" + text + "' evaluates with status " + std::to_string(status);
+    return "";
+}
+
+// Judges every formula of at most maxSymbols symbols of the alphabet, each symbol a text of one or
+// more characters.
+struct Enumeration {
+    Enumeration(std::vector<const char*> symbols, int maxSymbols)
+        : alphabet(std::move(symbols)), maxSymbols(maxSymbols) {}
+
+    const std::vector<const char*> alphabet;
+    const int maxSymbols;
+    char text[64];
+    long long formulas = 0;
+    long long accepted = 0;
+    long long byCode[MsgLeadingOperator + 1] = {};
+    int failures = 0;
+
+    void Fail(const std::string& what) {
+        if (++failures <= 20)
+            ADD_FAILURE() << "'" << text << "': " << what;
+    }
+
+    void Judge(std::size_t length) {
+        ++formulas;
+        const std::string formula(text, length);
+        const StatusCode code = ValidateFormula(text, AllowedChars);
+        if (code < MsgOk || code > MsgLeadingOperator) {
+            Fail("code " + std::to_string(code) + " outside 8..24");
+            return;
+        }
+        ++byCode[code];
+        // Passes 1 and 2 win over pass 3, wherever the faults lie.
+        const StatusCode balance = BalanceFault(formula);
+        if (formula.find('z') != std::string::npos) {
+            if (code != MsgBadChar)
+                Fail("char outside the set, got " + std::to_string(code));
+            return;
+        }
+        if (balance != MsgOk) {
+            if (code != balance)
+                Fail("balance gives " + std::to_string(balance) + ", got " + std::to_string(code));
+            return;
+        }
+        if (code == MsgBadChar || code == MsgCloseBeforeOpen || code == MsgParenCount)
+            Fail("a pass-1 or pass-2 code for a text without such a fault: " +
+                 std::to_string(code));
+        if ((code == MsgNoOperand) != formula.empty())
+            Fail("22 is for the empty text only, got " + std::to_string(code));
+        // Accepted exactly when the grammar reads it.
+        if (InfixReader(formula, true).ReadAll() != (code == MsgOk))
+            Fail("the grammar disagrees with code " + std::to_string(code));
+        if (code == MsgOk) {
+            ++accepted;
+            const std::string fault = CheckAcceptedChain(formula);
+            if (!fault.empty())
+                Fail(fault);
+        }
+    }
+
+    void Walk(std::size_t length, int symbols) {
+        text[length] = '\0';
+        Judge(length);
+        if (symbols == maxSymbols || failures > 20)
+            return;
+        for (const char* symbol : alphabet) {
+            const std::size_t size = std::strlen(symbol);
+            std::memcpy(text + length, symbol, size);
+            Walk(length + size, symbols + 1);
+        }
+    }
+};
+
+void RunEnumeration(Enumeration& run) {
+    InitHeap();
+    BuildAllowedChars();
+    gVarA = 2;
+    gVarB = 3;
+    gVarC = 5;
+    const auto start = std::chrono::steady_clock::now();
+    run.Walk(0, 0);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    long long expected = 0;
+    for (long long power = 1, k = 0; k <= run.maxSymbols; ++k, power *= run.alphabet.size())
+        expected += power;
+    EXPECT_EQ(run.formulas, expected);
+    std::printf("[ property ] %zu symbols, at most %d: %lld formulas, %lld accepted, %.2f s\n",
+                run.alphabet.size(), run.maxSymbols, run.formulas, run.accepted, seconds);
+}
+
+// The alphabet reaches every class and every pair of what may follow what: both kinds of
+// operator, a digit, a point, parentheses, the one-letter names a and e (e also begins "exp"),
+// a function name as one symbol, letters that spell it or form no name ("s", "is", "sinn"), and
+// a character outside the set.
+TEST(ValidatorProperty, EveryShortFormula) {
+    Enumeration run({"1", ".", "a", "e", "(", ")", "+", "-", "*", "^", "s", "i", "n", "z", "sin"},
+                    6);
+    RunEnumeration(run);
+    // Rich enough to reach every outcome of the checker.
+    for (StatusCode code = MsgOk; code <= MsgLeadingOperator; ++code)
+        EXPECT_GT(run.byCode[code], 0) << "no formula gives " << code;
+}
+
+// Fewer symbols, longer formulas: most of what the checker accepts has several operators,
+// signs and nested calls, which the postfix conversion must all keep.
+TEST(ValidatorProperty, EveryLongerFormulaOfOperandsAndOperators) {
+    Enumeration run({"1", "(", ")", "+", "-", "*", "^", "sin"}, 8);
+    RunEnumeration(run);
+    EXPECT_GT(run.accepted, 0);
+}
+
 // Formulas of 511 characters, the most a formula field holds: accepted ones, and ones whose only
 // fault lies near the far end.
 TEST(Validator, FullLengthFormulas) {
@@ -289,7 +601,7 @@ TEST(Validator, FullLengthFormulas) {
     const Case cases[] = {
         {"170 nested (-", nested, MsgOk},
         {"256 ones summed", sum, MsgOk},
-        {"511-digit number", number, MsgOk},
+        {"511-character number", number, MsgOk},
         {"85 nested sqrt", calls, MsgOk},
         {"nested, last ) replaced by +", unclosed, MsgParenCount},
         {"sum ending in +", trailing, MsgTrailingOperator},
@@ -303,6 +615,10 @@ TEST(Validator, FullLengthFormulas) {
         const std::string copy = c.formula;
         EXPECT_EQ(ValidateFormula(c.formula.c_str(), AllowedChars), c.expected) << c.what;
         EXPECT_EQ(c.formula, copy) << c.what;
+        if (c.expected == MsgOk) {
+            InitHeap();
+            EXPECT_EQ(CheckAcceptedChain(c.formula), "") << c.what;
+        }
     }
 }
 

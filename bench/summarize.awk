@@ -82,5 +82,9 @@ END {
         printf "- Typical 64-character formula: numo / muParser = %.3f (target at most 0.2).\n", lengthRatio["64"]
     }
     printf "- Heap blocks left behind per edit by numo: %g at most (target 0).\n", worstLeft
-    if (load != "") print "- Load average of the machine when the run started: " load "."
+    if (load != "") {
+        gsub(/[][]/, "", load)
+        gsub(/,/, ", ", load)
+        print "- Load average of the machine when the run started (1, 5, 15 minutes): " load "."
+    }
 }

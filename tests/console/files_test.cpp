@@ -1,0 +1,309 @@
+// The host's language and help file readers: format, quoting, choice of file, and errors.
+#include "console/help_file.h"
+#include "console/host_error.h"
+#include "console/language_file.h"
+#include "engine/status.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace numo::console;
+namespace fs = std::filesystem;
+
+namespace {
+// A fresh folder per test, removed afterwards.
+class TempFolder {
+public:
+    TempFolder() {
+        path_ = fs::temp_directory_path() /
+                ("numo-files-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                 "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(path_);
+        fs::create_directories(path_);
+    }
+    ~TempFolder() { fs::remove_all(path_); }
+    std::string Write(const std::string& name, const std::string& contents) const {
+        std::ofstream(path_ / name, std::ios::binary) << contents;
+        return (path_ / name).string();
+    }
+    std::string Path() const { return path_.string(); }
+
+private:
+    fs::path path_;
+};
+
+std::string Messages(int count, const std::string& prefix = "m") {
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += "\"" + prefix + std::to_string(i) + "\"\n";
+    return text;
+}
+
+std::string ThrownBy(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const HostError& error) {
+        return error.what();
+    }
+    return "";
+}
+} // namespace
+
+// --- Quoting: one message line, already trimmed.
+struct QuoteCase {
+    const char* name;
+    const char* line;
+    const char* text;
+};
+
+class Quoting : public ::testing::TestWithParam<QuoteCase> {};
+
+TEST_P(Quoting, GivesTheMessageText) {
+    EXPECT_EQ(UnquoteMessage(GetParam().line), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lng, Quoting,
+    ::testing::Values(QuoteCase{"Plain", "\"Formula:\"", "Formula:"},
+                      QuoteCase{"NoClosingQuote", "\"Formula:", "Formula:"},
+                      QuoteCase{"EscapedQuotes", R"("Say \"hi\"")", "Say \"hi\""},
+                      QuoteCase{"DoubledQuotes", R"("Say ""hi""")", "Say \"hi\""},
+                      QuoteCase{"LoneQuoteStays", R"("Copy "x" to")", "Copy \"x\" to"},
+                      QuoteCase{"Backslash", R"("a\\b")", "a\\b"},
+                      QuoteCase{"ControlEscapes", R"("1\n2\r3\b4\t5")", "1\n2\r3\b4\t5"},
+                      QuoteCase{"OtherBackslashStays", R"("C:\temp\x")", "C:\temp\\x"},
+                      QuoteCase{"TrailingBackslash", R"("end\")", "end\\"},
+                      QuoteCase{"EmptyPair", "\"\"", ""}, QuoteCase{"OneQuote", "\"", ""},
+                      QuoteCase{"InnerSpacesKept", "\"  two  spaces  \"", "  two  spaces  "}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// --- Whole files: which lines count, and the header.
+TEST(LanguageFile, CountsOnlyQuotedLinesAfterTrimming) {
+    LanguageFile file = ParseLanguageFile(".Language=English,English (UK)\r\n"
+                                          "// a comment \"not\" a message\r\n"
+                                          "\r\n"
+                                          "   \"first\"   \r\n"
+                                          "\t\"second\"\r\n"
+                                          ".Directive=\"no\"\r\n"
+                                          "x\"not a message\"\r\n"
+                                          "\"third",
+                                          "t.lng");
+    EXPECT_EQ(file.name, "English");
+    EXPECT_EQ(file.description, "English (UK)");
+    EXPECT_EQ(file.messages, (std::vector<std::string>{"first", "second", "third"}));
+}
+
+TEST(LanguageFile, ReadsLongLinesWhole) {
+    std::string longText(5000, 'x');
+    LanguageFile file =
+        ParseLanguageFile(".Language=English,English\n\"" + longText + "\"\n\"next\"\n", "t.lng");
+    ASSERT_EQ(file.messages.size(), 2u);
+    EXPECT_EQ(file.messages[0], longText);
+    EXPECT_EQ(file.messages[1], "next");
+}
+
+struct BadFileCase {
+    const char* name;
+    const char* contents;
+};
+
+class MalformedLanguageFile : public ::testing::TestWithParam<BadFileCase> {};
+
+TEST_P(MalformedLanguageFile, IsRefusedNamingTheFile) {
+    std::string error = ThrownBy([] { ParseLanguageFile(GetParam().contents, "dir/bad.lng"); });
+    EXPECT_NE(error.find("dir/bad.lng"), std::string::npos) << error;
+    EXPECT_NE(error.find("malformed"), std::string::npos) << error;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lng, MalformedLanguageFile,
+    ::testing::Values(BadFileCase{"Empty", ""}, BadFileCase{"NoHeader", "\"Calculator\"\n"},
+                      BadFileCase{"HeaderNotFirst", "\"Calculator\"\n.Language=English,English\n"},
+                      BadFileCase{"EmptyName", ".Language=,English\n\"x\"\n"},
+                      BadFileCase{"OtherDirective", ".Lang=English\n\"x\"\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(LanguageFile, MissingOrUnreadableFileIsNamed) {
+    TempFolder folder;
+    std::string missing = folder.Path() + "/none.lng";
+    EXPECT_NE(ThrownBy([&] { ReadLanguageFile(missing); }).find(missing), std::string::npos);
+    fs::create_directory(folder.Path() + "/dir.lng");
+    std::string error = ThrownBy([&] { ReadLanguageFile(folder.Path() + "/dir.lng"); });
+    EXPECT_NE(error.find("dir.lng"), std::string::npos) << error;
+}
+
+TEST(LanguageFile, ModuleNeedsEveryMessage) {
+    TempFolder folder;
+    std::string path =
+        folder.Write("numo_en.lng", ".Language=English,English\n" + Messages(kMessageCount - 1));
+    std::string error =
+        ThrownBy([&] { LoadModuleLanguage(folder.Path(), "English", kMessageCount); });
+    EXPECT_NE(error.find(path), std::string::npos) << error;
+    EXPECT_NE(error.find("33 messages"), std::string::npos) << error;
+
+    folder.Write("numo_en.lng", ".Language=English,English\n" + Messages(kMessageCount));
+    EXPECT_EQ(LoadModuleLanguage(folder.Path(), "English", kMessageCount).messages.size(),
+              static_cast<std::size_t>(kMessageCount));
+}
+
+// --- The choice among a folder's files.
+struct ChoiceCase {
+    const char* name;
+    std::vector<std::pair<const char*, const char*>> files; // file name, header language
+    const char* language;
+    const char* chosen;
+};
+
+class LanguageChoice : public ::testing::TestWithParam<ChoiceCase> {};
+
+TEST_P(LanguageChoice, FollowsTheHostsRules) {
+    TempFolder folder;
+    for (const auto& [name, language] : GetParam().files) {
+        std::string header =
+            language[0] != '\0' ? std::string(".Language=") + language + ",x\n" : "";
+        folder.Write(name, header + Messages(1));
+    }
+    std::string chosen = ChooseLanguageFile(folder.Path(), ".lng", GetParam().language);
+    EXPECT_EQ(fs::path(chosen).filename().string(), GetParam().chosen);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lng, LanguageChoice,
+    ::testing::Values(
+        ChoiceCase{"CurrentLanguageIgnoringCase",
+                   {{"a_en.lng", "English"}, {"b_ru.lng", "Russian"}},
+                   "RUSSIAN",
+                   "b_ru.lng"},
+        ChoiceCase{"EnglishWhenNoneMatches",
+                   {{"a_de.lng", "German"}, {"b_en.lng", "english"}, {"c_ru.lng", "Russian"}},
+                   "Polish",
+                   "b_en.lng"},
+        ChoiceCase{"LastWhenNeitherMatches",
+                   {{"a_de.lng", "German"}, {"b_ru.lng", "Russian"}},
+                   "Polish",
+                   "b_ru.lng"},
+        ChoiceCase{"HeaderlessFileTakesNoPart",
+                   {{"a_en.lng", "English"}, {"z.lng", ""}},
+                   "Polish",
+                   "a_en.lng"},
+        ChoiceCase{"ExtensionIgnoringCase",
+                   {{"A.LNG", "German"}, {"b.txt", "English"}},
+                   "English",
+                   "A.LNG"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(LanguageChoice, NoFileIsAnErrorNamingTheFolder) {
+    TempFolder folder;
+    folder.Write("readme.txt", ".Language=English,English\n");
+    std::string error = ThrownBy([&] { ChooseLanguageFile(folder.Path(), ".lng", "English"); });
+    EXPECT_NE(error.find(folder.Path()), std::string::npos) << error;
+    std::string bad = folder.Write("numo_en.lng", "\"no header\"\n");
+    error = ThrownBy([&] { ChooseLanguageFile(folder.Path(), ".lng", "English"); });
+    EXPECT_NE(error.find(bad), std::string::npos) << error;
+}
+
+// --- Help files.
+namespace {
+const char kHelp[] = ".Language=English,English\n"
+                     ".Options TabSize=4\n"
+                     ".PluginContents=Test\n"
+                     "\n"
+                     "@Contents\n"
+                     "$ #Title# here\n"
+                     "$^Centred\n"
+                     " First #bold# and ~a link~@Other@ and ~~ ## @@.\n"
+                     "continued on the next line\n"
+                     "\n"
+                     "^Middle\n"
+                     "@-\n"
+                     " kept as it\n"
+                     "is written\n"
+                     "@+\n"
+                     "\tTab\n"
+                     "@Other\n"
+                     " other topic\n";
+
+std::vector<std::string> Texts(const std::vector<HelpLine>& lines) {
+    std::vector<std::string> texts;
+    for (const HelpLine& line : lines)
+        texts.push_back(line.text);
+    return texts;
+}
+} // namespace
+
+TEST(HelpFile, RendersMarkupAsWritten) {
+    HelpFile file = ParseHelpFile(kHelp, "t.hlf");
+    EXPECT_EQ(HelpTopics(file), (std::vector<std::string>{"Contents", "Other"}));
+    std::vector<HelpLine> lines = RenderHelpTopic(file, "contents", 0);
+    EXPECT_EQ(Texts(lines), (std::vector<std::string>{" Title here", "Centred",
+                                                      " First bold and a link and ~ # @.",
+                                                      "continued on the next line", "", "Middle",
+                                                      " kept as it", "is written", "    Tab"}));
+    EXPECT_TRUE(lines[0].title);
+    EXPECT_TRUE(lines[1].title && lines[1].centred);
+    EXPECT_FALSE(lines[2].title);
+    EXPECT_EQ(lines[0].marks, " #####     ") << "the highlighted title word";
+    EXPECT_EQ(lines[2].marks.substr(7, 4), "####");
+    EXPECT_EQ(lines[2].marks.substr(16, 6), "~~~~~~") << "the link's text";
+    EXPECT_TRUE(lines[5].centred);
+}
+
+TEST(HelpFile, ReflowsAndCentresToAWidth) {
+    HelpFile file = ParseHelpFile(kHelp, "t.hlf");
+    std::vector<HelpLine> lines = RenderHelpTopic(file, "Contents", 20);
+    EXPECT_EQ(Texts(lines),
+              (std::vector<std::string>{" Title here", "      Centred", " First bold and a",
+                                        "link and ~ # @.", "continued on the", "next line", "",
+                                        "       Middle", " kept as it", "is written", "    Tab"}));
+    for (const HelpLine& line : lines) {
+        EXPECT_LE(line.text.size(), 20u) << line.text;
+        EXPECT_EQ(line.marks.size(), line.text.size()) << line.text;
+    }
+}
+
+TEST(HelpFile, MissingTopicOrFileIsNamed) {
+    HelpFile file = ParseHelpFile(kHelp, "dir/t.hlf");
+    std::string error = ThrownBy([&] { RenderHelpTopic(file, "Config", 0); });
+    EXPECT_NE(error.find("dir/t.hlf"), std::string::npos) << error;
+    EXPECT_NE(error.find("Config"), std::string::npos) << error;
+    error = ThrownBy([] { ReadHelpFile("/nonexistent/numo_en.hlf"); });
+    EXPECT_NE(error.find("/nonexistent/numo_en.hlf"), std::string::npos) << error;
+    error = ThrownBy([] { ParseHelpFile("@Contents\n", "nohead.hlf"); });
+    EXPECT_NE(error.find("nohead.hlf"), std::string::npos) << error;
+}
+
+// --- The module's own files, as shipped.
+TEST(ShippedFiles, LanguageFileHoldsDistinctNonNumericMessages) {
+    LanguageFile file = LoadModuleLanguage(NUMO_LANG_DIR, "English", kMessageCount);
+    // `numo eval` tells a message from a result by its text: no fault message may read as a
+    // number or equal another.
+    for (int n = 9; n <= 33; ++n) {
+        const std::string& text = file.messages[static_cast<std::size_t>(n)];
+        char* end = nullptr;
+        std::strtod(text.c_str(), &end);
+        EXPECT_FALSE(!text.empty() && *end == '\0') << "message " << n << " reads as a number";
+        EXPECT_FALSE(text.empty()) << n;
+        EXPECT_LE(text.size(), 511u) << n;
+        for (int m = 9; m < n; ++m)
+            EXPECT_NE(text, file.messages[static_cast<std::size_t>(m)]) << m << " and " << n;
+    }
+    char* end = nullptr;
+    std::strtod(file.messages[MsgVarDefault].c_str(), &end);
+    EXPECT_EQ(*end, '\0') << "message 7 is the variables' first value: a number";
+}
+
+TEST(ShippedFiles, HelpFileHasTheContentsTopic) {
+    HelpFile file = ReadHelpFile(std::string(NUMO_LANG_DIR) + "/numo_en.hlf");
+    std::vector<HelpLine> lines = RenderHelpTopic(file, "Contents", 0);
+    std::string all;
+    for (const HelpLine& line : lines)
+        all += line.text + "\n";
+    for (const char* name : {"sin", "acot", "sqrt", "round", "floor", "Grey +", "Grey -"})
+        EXPECT_NE(all.find(name), std::string::npos) << name;
+}

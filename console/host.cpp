@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace numo::console {
@@ -199,7 +200,13 @@ int WINAPIV Sprintf(char* Buffer, const char* Format, ...) {
     RecordPlain(Service::Sprintf, 0, Format, std::string("sprintf ") + Format);
     va_list args;
     va_start(args, Format);
+#ifdef _WIN32
+    // The host hands out the C run-time's own printing, as msvcrt.dll has it (ties rounded away
+    // from zero, "1.#INF"); mingw's vsprintf is its own C99 replacement ("2", "inf").
+    int written = __ms_vsprintf(Buffer, Format, args);
+#else
     int written = std::vsprintf(Buffer, Format, args);
+#endif
     va_end(args);
     return written;
 }
@@ -212,6 +219,9 @@ char* WINAPI Itoa(int Value, char* Str, int Radix) {
         Str[0] = '\0';
         return Str;
     }
+#ifdef _WIN32
+    return _itoa(Value, Str, Radix); // msvcrt.dll's own, as the host calls it
+#else
     bool negative = Radix == 10 && Value < 0;
     // The runtime takes any other radix's value as unsigned 32 bits: two's complement digits.
     std::uint32_t magnitude =
@@ -230,6 +240,7 @@ char* WINAPI Itoa(int Value, char* Str, int Radix) {
         *out++ = digits[--count];
     *out = '\0';
     return Str;
+#endif
 }
 
 void WINAPI LStrupr(char* Str) {

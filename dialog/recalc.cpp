@@ -128,7 +128,8 @@ void Recalculate(HANDLE dlg) {
             gStatus = EvaluatePostfix(postfix, &gResult);
             MemFree(postfix);
         } else {
-            // The heap refused a block: no result, and no message claims a syntax fault.
+            // The heap refused a block: no result, and no message that would blame the formula
+            // (the same outcome as the evaluator's kEvalNoMemory).
             gStatus = 0;
             item.Data[0] = '\0';
         }

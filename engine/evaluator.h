@@ -14,10 +14,10 @@ extern double gVarC;
 StatusCode ParseNumber(const char* text, double* value);
 
 // Status of EvaluatePostfix when the heap refuses the value stack of a text longer than 1024
-// characters (shorter texts, which the dialog's 511-character postfix field always holds, use
-// storage of the call and cannot fail this way). No message of its own exists; EvaluatePostfix
-// returns this number for nothing else, so the caller can tell it apart.
-constexpr StatusCode kEvalNoMemory = MsgBadVariable;
+// characters (shorter texts, among them every postfix text of a formula the dialog admits, use
+// storage of the call and cannot fail this way). No message exists for it: 0 means "no result",
+// and the dialog then shows neither a value nor a message that would blame the formula.
+constexpr StatusCode kEvalNoMemory = 0;
 
 // Evaluates a postfix text: tokens separated by spaces, read once from left to right. Sets
 // *result to 0 first; returns MsgOk with the newest stacked value (0 when none), or one of 26..33

@@ -1,0 +1,402 @@
+// The calculator dialog end to end: the module linked in, run by the stand-in host headless,
+// as a user types into it. Call sequences come from the host's call recorder.
+#include "console/host.h"
+#include "console/language_file.h"
+#include "dialog/calculator.h"
+#include "engine/status.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+using numo::console::Dialog;
+using numo::console::Host;
+using numo::console::LanguageFile;
+using numo::console::ReadLanguageFile;
+using numo::console::Service;
+
+namespace {
+struct Outputs {
+    std::string postfix, result, hex, bin;
+};
+
+Outputs ReadOutputs(const Dialog& dialog) {
+    return {dialog.Text(ItemPostfix), dialog.Text(ItemResult), dialog.Text(ItemHex),
+            dialog.Text(ItemBin)};
+}
+
+class Calculator : public ::testing::Test {
+protected:
+    explicit Calculator(LanguageFile language = ReadLanguageFile(NUMO_LANG_DIR "/numo_en.lng"))
+        : host(std::move(language)) {}
+    void SetUp() override { host.Start(SetStartupInfo); }
+
+    std::string Msg(int id) { return host.Message(id); }
+
+    // Opens the calculator, types the variables that differ from the fields' "0" and then the
+    // formula (each one edit), runs more, and returns the four outputs as they stand then.
+    Outputs Run(const std::string& formula, const std::string& a = "0", const std::string& b = "0",
+                const std::string& c = "0", const std::function<void(Dialog&)>& more = {}) {
+        Outputs out;
+        host.Open(OpenPlugin, [&](Dialog& dialog) {
+            const std::pair<int, const std::string*> vars[] = {
+                {ItemVarA, &a}, {ItemVarB, &b}, {ItemVarC, &c}};
+            for (auto [item, text] : vars) {
+                if (*text != dialog.Text(item)) {
+                    EXPECT_TRUE(dialog.EditText(item, *text));
+                }
+            }
+            EXPECT_TRUE(dialog.EditText(ItemFormula, formula));
+            if (more)
+                more(dialog);
+            out = ReadOutputs(dialog);
+            dialog.Close(-1);
+        });
+        return out;
+    }
+
+    // The SendDlgMessage lines the module makes while action runs.
+    std::vector<std::string> Sends(Dialog& dialog, const std::function<void(Dialog&)>& action) {
+        host.Recorder().Clear();
+        host.Recorder().Start();
+        action(dialog);
+        host.Recorder().Stop();
+        return host.Recorder().Lines({Service::SendDlgMessage});
+    }
+
+    Host host;
+};
+
+std::string Printed(const char* format, double value) {
+    char buf[1024];
+    std::snprintf(buf, sizeof buf, format, value);
+    return buf;
+}
+
+struct Row {
+    const char* name;
+    const char* formula;
+    const char* postfix;
+    int message; // MsgOk: the result, hex and bin columns hold; else the message shown
+    const char* result;
+    const char* hex;
+    const char* bin;
+};
+
+std::ostream& operator<<(std::ostream& os, const Row& row) { return os << row.name; }
+
+class EndToEnd : public Calculator, public ::testing::WithParamInterface<Row> {};
+
+TEST_P(EndToEnd, OutputsAfterTheEdit) {
+    const Row& row = GetParam();
+    Outputs out = Run(row.formula);
+    EXPECT_EQ(out.postfix, row.postfix);
+    if (row.message == MsgOk) {
+        EXPECT_EQ(out.result, row.result);
+        EXPECT_EQ(out.hex, row.hex);
+        EXPECT_EQ(out.bin, row.bin);
+    } else {
+        EXPECT_EQ(out.result, Msg(row.message));
+        EXPECT_EQ(out.hex, "");
+        EXPECT_EQ(out.bin, "");
+    }
+}
+
+// Variable fields hold 0, 0 and 0; three decimals.
+const Row kRows[] = {
+    {"Precedence", "1+2*3", "1 2 3 * +", MsgOk, "7.000", "7", "111"},
+    {"Sqrt", "sqrt(2)", "2 sqrt", MsgOk, "1.414", "1", "1"},
+    {"Division", "10/4", "10 4 /", MsgOk, "2.500", "2", "10"},
+    {"LnOfZeroVariable", "ln(a)", "a ln", MsgLnDomain, "", "", ""},
+    {"OperatorAfterOperator", "2*-3", "", MsgDoubleOperator, "", "", ""},
+    {"Empty", "", "", MsgNoOperand, "", "", ""},
+    {"DivisionByZeroKeepsPostfix", "2/(a-a)", "2 a a - /", MsgDivByZero, "", "", ""},
+    {"SpaceInsideNumber", "1 2", "12", MsgOk, "12.000", "C", "1100"},
+    {"SpaceInsideName", "s in(0)", "0 sin", MsgOk, "0.000", "0", "0"},
+    {"Capitals", "SIN(P)", "p sin", MsgOk, "0.000", "0", "0"},
+    {"LeadingMinus", "-5", "0 5 -", MsgOk, "-5.000", "FFFFFFFB",
+     "11111111111111111111111111111011"},
+    {"LeadingPlus", "+5", "5", MsgOk, "5.000", "5", "101"},
+    {"PlusAfterOpen", "(+5)", "5", MsgOk, "5.000", "5", "101"},
+    {"NestedMinus", "(-(-2))", "0 0 2 - -", MsgOk, "2.000", "2", "10"},
+    {"FractionTruncates", "255.9", "255.9", MsgOk, "255.900", "FF", "11111111"},
+    {"NegativeHalfTruncatesToZero", "-0.5", "0 0.5 -", MsgOk, "-0.500", "0", "0"},
+    {"LeftAssociativePower", "2^3^2", "2 3 ^ 2 ^", MsgOk, "64.000", "40", "1000000"},
+    // Integer parts beyond 32 and 64 bits: the low 32 bits of the exact integer part.
+    {"Beyond32Bits", "2^40+255", "2 40 ^ 255 +", MsgOk, "1099511628031.000", "FF", "11111111"},
+    {"Beyond64Bits", "10^20", "10 20 ^", MsgOk, "100000000000000000000.000", "63100000",
+     "1100011000100000000000000000000"},
+    {"NegativeBeyond32Bits", "-(2^32)-255", "0 2 32 ^ - 255 -", MsgOk, "-4294967551.000",
+     "FFFFFF01", "11111111111111111111111100000001"},
+    // Only the space is deleted: other blanks and 8-bit bytes are outside the alphabet.
+    {"TabIsNotDeleted", "1\t+2", "", MsgBadChar, "", "", ""},
+    {"HighByteIsNotLetter", "1+\xff", "", MsgBadChar, "", "", ""},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rows, EndToEnd, ::testing::ValuesIn(kRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Calculator, WorkedExampleWithVariableA) {
+    Outputs out = Run(" 2*(-A) + sin(p/2)", "-3");
+    EXPECT_EQ(out.postfix, "2 0 a - * p 2 / sin +");
+    EXPECT_EQ(out.result, "7.000");
+    EXPECT_EQ(out.hex, "7");
+    EXPECT_EQ(out.bin, "111");
+}
+
+TEST_F(Calculator, VariablesAllThreeUsed) {
+    Outputs out = Run("a*(b+c)", "-3", "2", "1.5e3");
+    EXPECT_EQ(out.result, "-4506.000");
+}
+
+TEST_F(Calculator, InfinityAndNaNShowNoInteger) {
+    Outputs inf = Run("exp(1000)");
+    EXPECT_EQ(inf.postfix, "1000 exp");
+    EXPECT_EQ(inf.result, Printed("%.3lf", INFINITY)); // the host's sprintf decides the text
+    EXPECT_EQ(inf.hex, "");
+    EXPECT_EQ(inf.bin, "");
+    Outputs nan = Run("exp(1000)-exp(1000)");
+    EXPECT_EQ(nan.hex, "");
+    EXPECT_EQ(nan.bin, "");
+}
+
+struct VariableFault {
+    const char* name;
+    const char* a;
+    const char* b;
+    const char* c;
+    std::vector<int> reads; // the fields ReadVariables reads before it stops
+};
+
+std::ostream& operator<<(std::ostream& os, const VariableFault& row) { return os << row.name; }
+
+class VariableFaults : public Calculator, public ::testing::WithParamInterface<VariableFault> {};
+
+TEST_P(VariableFaults, Message25AndTheFieldsAfterTheBadOneAreNotRead) {
+    const VariableFault& row = GetParam();
+    host.Open(OpenPlugin, [&](Dialog& dialog) {
+        dialog.EditText(ItemVarA, row.a);
+        dialog.EditText(ItemVarB, row.b);
+        dialog.EditText(ItemVarC, row.c);
+        std::vector<std::string> sends =
+            Sends(dialog, [](Dialog& d) { d.EditText(ItemFormula, "1+1"); });
+        std::vector<std::string> want;
+        for (int item : row.reads)
+            want.push_back("SendDlgMessage DM_GETDLGITEM " + std::to_string(item));
+        // No formula read: straight on to the outputs.
+        for (const char* line : {"DM_GETDLGITEM 4", "DM_SETDLGITEM 4", "DM_GETDLGITEM 18",
+                                 "DM_SETDLGITEM 18", "DM_GETDLGITEM 20", "DM_SETDLGITEM 20",
+                                 "DM_GETDLGITEM 13", "DM_SETDLGITEM 13"})
+            want.push_back(std::string("SendDlgMessage ") + line);
+        EXPECT_EQ(sends, want);
+        Outputs out = ReadOutputs(dialog);
+        EXPECT_EQ(out.result, Msg(MsgBadVariable));
+        EXPECT_EQ(out.postfix, "");
+        EXPECT_EQ(out.hex, "");
+        EXPECT_EQ(out.bin, "");
+        dialog.Close(-1);
+    });
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, VariableFaults,
+    ::testing::Values(VariableFault{"EmptyA", "", "0", "0", {7}},
+                      VariableFault{"CommaInA", "1,5", "0", "0", {7}},
+                      VariableFault{"TrailingSpaceInA", "5 ", "0", "0", {7}},
+                      VariableFault{"LetterInB", "1", "x", "0", {7, 9}},
+                      VariableFault{"EmptyC", "1", "2", "", {7, 9, 11}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Calculator, RecalculationReadsAndWritesInOrder) {
+    host.Open(OpenPlugin, [&](Dialog& dialog) {
+        std::vector<std::string> sends =
+            Sends(dialog, [](Dialog& d) { d.EditText(ItemFormula, "1+2*3"); });
+        std::vector<std::string> want;
+        for (const char* line :
+             {"DM_GETDLGITEM 7", "DM_GETDLGITEM 9", "DM_GETDLGITEM 11", "DM_GETDLGITEM 2",
+              "DM_GETDLGITEM 4", "DM_SETDLGITEM 4", "DM_GETDLGITEM 18", "DM_SETDLGITEM 18",
+              "DM_GETDLGITEM 20", "DM_SETDLGITEM 20", "DM_GETDLGITEM 13", "DM_SETDLGITEM 13"})
+            want.push_back(std::string("SendDlgMessage ") + line);
+        EXPECT_EQ(sends, want);
+        dialog.Close(-1);
+    });
+}
+
+TEST_F(Calculator, OpeningSequence) {
+    host.Recorder().Start();
+    host.Open(OpenPlugin, [](Dialog& dialog) { dialog.Close(-1); });
+    std::vector<std::string> lines =
+        host.Recorder().Lines({Service::SendDlgMessage, Service::DefDlgProc, Service::DialogEx});
+    std::vector<std::string> want = {
+        "DialogEx -1 -1 64 15 Contents 22 0 0 0",
+        "SendDlgMessage DM_SETFOCUS 2 0",
+        "SendDlgMessage DN_EDITCHANGE 2 0",
+    };
+    // The first recalculation runs inside the self-sent edit change.
+    for (const char* line :
+         {"DM_GETDLGITEM 7", "DM_GETDLGITEM 9", "DM_GETDLGITEM 11", "DM_GETDLGITEM 2",
+          "DM_GETDLGITEM 4", "DM_SETDLGITEM 4", "DM_GETDLGITEM 18", "DM_SETDLGITEM 18",
+          "DM_GETDLGITEM 20", "DM_SETDLGITEM 20", "DM_GETDLGITEM 13", "DM_SETDLGITEM 13"})
+        want.push_back(std::string("SendDlgMessage ") + line);
+    for (int item : {2, 7, 9, 11, 4, 13, 18, 20})
+        want.push_back("SendDlgMessage DM_EDITUNCHANGEDFLAG " + std::to_string(item) + " 0");
+    want.push_back("DefDlgProc DN_INITDIALOG 0 0");
+    ASSERT_GE(lines.size(), want.size());
+    lines.resize(want.size());
+    EXPECT_EQ(lines, want);
+}
+
+TEST_F(Calculator, OpensShowingTheResultOfTheFieldsWithThreeDecimals) {
+    host.Open(OpenPlugin, [&](Dialog& dialog) {
+        EXPECT_EQ(dialog.Focus(), ItemFormula);
+        // The empty formula field: its message is there before any edit.
+        EXPECT_EQ(dialog.Text(ItemResult), Msg(MsgNoOperand));
+        dialog.EditText(ItemFormula, "1/3");
+        dialog.Key(KEY_ADD);
+        EXPECT_EQ(dialog.Text(ItemResult), "0.3333");
+        dialog.Close(-1);
+    });
+    // The next opening starts at three decimals again.
+    host.Open(OpenPlugin, [&](Dialog& dialog) {
+        dialog.EditText(ItemFormula, "1/3");
+        EXPECT_EQ(dialog.Text(ItemResult), "0.333");
+        dialog.Close(-1);
+    });
+}
+
+TEST_F(Calculator, GreyPlusAndMinusReprintWithoutRecalculating) {
+    host.Open(OpenPlugin, [&](Dialog& dialog) {
+        dialog.EditText(ItemFormula, "1+2*3");
+        std::vector<std::string> plus = Sends(dialog, [](Dialog& d) { d.Key(KEY_ADD); });
+        EXPECT_EQ(dialog.Text(ItemResult), "7.0000");
+        EXPECT_EQ(plus, (std::vector<std::string>{"SendDlgMessage DM_GETDLGITEM 13",
+                                                  "SendDlgMessage DM_SETDLGITEM 13"}));
+        std::vector<std::string> minus = Sends(dialog, [](Dialog& d) { d.Key(KEY_SUBTRACT); });
+        EXPECT_EQ(dialog.Text(ItemResult), "7.000");
+        EXPECT_EQ(minus, (std::vector<std::string>{"SendDlgMessage DM_GETDLGITEM 13",
+                                                   "SendDlgMessage DM_SETDLGITEM 13",
+                                                   "SendDlgMessage DM_REDRAW 0 0"}));
+        // Down to 0 decimals; grey minus at 0 leaves 0.
+        for (int i = 0; i < 5; ++i)
+            dialog.Key(KEY_SUBTRACT);
+        EXPECT_EQ(dialog.Text(ItemResult), "7");
+        dialog.Key(KEY_ADD);
+        EXPECT_EQ(dialog.Text(ItemResult), "7.0");
+        // The keys are consumed in every field: nothing is typed.
+        EXPECT_EQ(dialog.Text(ItemFormula), "1+2*3");
+        dialog.SetFocus(ItemVarA);
+        EXPECT_TRUE(dialog.Key(KEY_ADD));
+        EXPECT_EQ(dialog.Text(ItemVarA), "0");
+        EXPECT_EQ(dialog.Text(ItemResult), "7.00");
+        dialog.Close(-1);
+    });
+}
+
+TEST_F(Calculator, ZeroDecimalsPrintAsTheHostsSprintfDoes) {
+    Outputs out = Run("5/2", "0", "0", "0", [](Dialog& dialog) {
+        for (int i = 0; i < 3; ++i)
+            dialog.Key(KEY_SUBTRACT);
+    });
+    EXPECT_EQ(out.result, Printed("%.0lf", 2.5));
+}
+
+TEST_F(Calculator, GreyPlusAfterAnErrorChangesTheCountSilently) {
+    host.Open(OpenPlugin, [&](Dialog& dialog) {
+        dialog.EditText(ItemFormula, "1/0");
+        std::vector<std::string> sends = Sends(dialog, [](Dialog& d) {
+            d.Key(KEY_ADD);
+            d.Key(KEY_ADD);
+        });
+        EXPECT_TRUE(sends.empty());
+        EXPECT_EQ(dialog.Text(ItemResult), Msg(MsgDivByZero));
+        dialog.EditText(ItemFormula, "1/4");
+        EXPECT_EQ(dialog.Text(ItemResult), "0.25000");
+        dialog.Close(-1);
+    });
+}
+
+TEST_F(Calculator, MainKeyboardSignsTypeIntoTheField) {
+    host.Open(OpenPlugin, [&](Dialog& dialog) {
+        dialog.Type("1+2-4");
+        EXPECT_EQ(dialog.Text(ItemFormula), "1+2-4");
+        EXPECT_EQ(dialog.Text(ItemResult), "-1.000");
+        dialog.Close(-1);
+    });
+}
+
+TEST_F(Calculator, DecimalsStopWhereTheWidestResultStillFits) {
+    const double widest = -1.7976931348623157e308;
+    Outputs out = Run("0-10^308*1.7976931348623157", "0", "0", "0", [](Dialog& dialog) {
+        for (int i = 0; i < 400; ++i)
+            dialog.Key(KEY_ADD);
+    });
+    EXPECT_EQ(out.result, Printed("%.200lf", widest));
+    EXPECT_LE(out.result.size(), 511u);
+    // and back down one by one
+    Outputs down = Run("0-10^308*1.7976931348623157", "0", "0", "0", [](Dialog& dialog) {
+        for (int i = 0; i < 400; ++i)
+            dialog.Key(KEY_ADD);
+        dialog.Key(KEY_SUBTRACT);
+    });
+    EXPECT_EQ(down.result, Printed("%.199lf", widest));
+}
+
+TEST_F(Calculator, WorstCaseSignRewritingFitsAndLongPostfixIsMarkedButFullyEvaluated) {
+    std::string nested = std::string(170 * 2, ' ');
+    for (int i = 0; i < 170; ++i) {
+        nested[2 * i] = '(';
+        nested[2 * i + 1] = '-';
+    }
+    nested += "1" + std::string(170, ')');
+    ASSERT_EQ(nested.size(), 511u);
+    Outputs out = Run(nested);
+    EXPECT_EQ(out.result, "1.000");
+    EXPECT_LE(out.postfix.size(), 511u);
+    EXPECT_EQ(out.postfix.substr(out.postfix.size() - 4), " ...");
+
+    std::string sum = "1";
+    while (sum.size() < 511)
+        sum += "+1";
+    ASSERT_EQ(sum.size(), 511u);
+    Outputs total = Run(sum);
+    EXPECT_EQ(total.result, "256.000"); // from the whole 1021-character postfix text
+    EXPECT_EQ(total.hex, "100");
+    EXPECT_LE(total.postfix.size(), 511u);
+    EXPECT_EQ(total.postfix.substr(0, 12), "1 1 + 1 + 1 ");
+    EXPECT_EQ(total.postfix.substr(total.postfix.size() - 4), " ...");
+}
+
+TEST_F(Calculator, StartupRecordsAreNotReadAfterTheStartupCall) {
+    // Spoil the host's own records: the module works from its copies.
+    std::memset(&host.StartupRecord(), 0, sizeof(PluginStartupInfo));
+    std::memset(&host.StandardFunctionsRecord(), 0, sizeof(FarStandardFunctions));
+    SCOPED_TRACE("spoiled records");
+    Outputs out = Run("1+2*3");
+    EXPECT_EQ(out.result, "7.000");
+    EXPECT_EQ(out.hex, "7");
+}
+
+LanguageFile LongMessages() {
+    LanguageFile language = ReadLanguageFile(NUMO_LANG_DIR "/numo_en.lng");
+    for (std::string& message : language.messages)
+        message.append(2000, '!');
+    language.messages[MsgVarDefault] = "0";
+    return language;
+}
+
+class LongMessageTexts : public Calculator {
+protected:
+    LongMessageTexts() : Calculator(LongMessages()) {}
+};
+
+TEST_F(LongMessageTexts, CopiesIntoItemTextsAreBounded) {
+    Outputs out = Run("2*-3");
+    EXPECT_EQ(out.result.size(), 511u);
+    EXPECT_EQ(out.result, Msg(MsgDoubleOperator).substr(0, 511));
+}
+} // namespace

@@ -1,0 +1,345 @@
+// The program `numo` end to end: the built binary, the real module beside it, its output lines
+// and exit statuses.
+#include "console/cli.h"
+#include "console/language_file.h"
+#include "dialog/calculator.h"
+#include "engine/status.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+using namespace numo::console;
+namespace fs = std::filesystem;
+
+namespace {
+struct Outcome {
+    std::string out, err;
+    int status = -1; // exit status, or -1 when the program did not exit normally
+};
+
+// Runs the program with args, feeding input on standard input. home and cwd, when given, become
+// HOME and the working directory.
+Outcome RunProgram(const std::string& program, const std::vector<std::string>& args,
+                   const std::string& input = "", const std::string& home = "",
+                   const std::string& cwd = "") {
+    int in[2], out[2], err[2];
+    if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0)
+        return {};
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(in[0], 0);
+        dup2(out[1], 1);
+        dup2(err[1], 2);
+        for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]})
+            close(fd);
+        if (!home.empty())
+            setenv("HOME", home.c_str(), 1);
+        if (!cwd.empty() && chdir(cwd.c_str()) != 0)
+            _exit(127);
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        for (const std::string& arg : args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    close(err[1]);
+    // Feed the input and read both outputs together, so no pipe fills up and stalls the child.
+    Outcome outcome;
+    std::size_t written = 0;
+    if (input.empty())
+        close(in[1]);
+    bool inOpen = !input.empty(), outOpen = true, errOpen = true;
+    while (outOpen || errOpen) {
+        std::vector<pollfd> fds;
+        if (inOpen)
+            fds.push_back({in[1], POLLOUT, 0});
+        if (outOpen)
+            fds.push_back({out[0], POLLIN, 0});
+        if (errOpen)
+            fds.push_back({err[0], POLLIN, 0});
+        if (poll(fds.data(), fds.size(), 30000) <= 0)
+            break;
+        for (const pollfd& p : fds) {
+            if (p.revents == 0)
+                continue;
+            if (p.fd == in[1]) {
+                ssize_t n = write(in[1], input.data() + written, input.size() - written);
+                written += n > 0 ? static_cast<std::size_t>(n) : 0;
+                if (n <= 0 || written == input.size()) {
+                    close(in[1]);
+                    inOpen = false;
+                }
+                continue;
+            }
+            char buffer[4096];
+            ssize_t n = read(p.fd, buffer, sizeof buffer);
+            if (n <= 0) {
+                (p.fd == out[0] ? outOpen : errOpen) = false;
+                continue;
+            }
+            (p.fd == out[0] ? outcome.out : outcome.err)
+                .append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+    if (inOpen)
+        close(in[1]);
+    close(out[0]);
+    close(err[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return outcome;
+}
+
+Outcome Numo(const std::vector<std::string>& args, const std::string& input = "") {
+    return RunProgram(NUMO_PROGRAM, args, input);
+}
+
+const LanguageFile& Messages() {
+    static const LanguageFile file = ReadLanguageFile(std::string(NUMO_LANG_DIR) + "/numo_en.lng");
+    return file;
+}
+
+std::string Block(const std::string& postfix, const std::string& result, const std::string& hex,
+                  const std::string& bin, int status) {
+    return "postfix: " + postfix + "\nresult: " + result + "\nhex: " + hex + "\nbin: " + bin +
+           "\nstatus: " + std::to_string(status) + "\n";
+}
+
+// A block for a formula that shows message n.
+std::string MessageBlock(const std::string& postfix, int n) {
+    return Block(postfix, Messages().messages[static_cast<std::size_t>(n)], "", "", n);
+}
+
+class TempFolder {
+public:
+    explicit TempFolder(const std::string& tag) {
+        path_ = fs::temp_directory_path() / ("numo-cli-" + tag + "-" + std::to_string(getpid()));
+        fs::remove_all(path_);
+        fs::create_directories(path_);
+    }
+    ~TempFolder() { fs::remove_all(path_); }
+    fs::path Path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+} // namespace
+
+// --- The five lines and the exit status.
+struct EvalCase {
+    const char* name;
+    std::vector<std::string> args;
+    std::string expected; // the five lines
+};
+
+class Eval : public ::testing::TestWithParam<EvalCase> {};
+
+TEST_P(Eval, PrintsTheFourFieldsAndTheStatus) {
+    Outcome outcome = Numo(GetParam().args);
+    EXPECT_EQ(outcome.out, GetParam().expected);
+    EXPECT_EQ(outcome.err, "");
+    bool result = GetParam().expected.find("\nstatus: 8\n") != std::string::npos;
+    EXPECT_EQ(outcome.status, result ? 0 : 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, Eval,
+    ::testing::Values(
+        EvalCase{"Table1", {"eval", "1+2*3"}, Block("1 2 3 * +", "7.000", "7", "111", 8)},
+        EvalCase{"Table2", {"eval", "sqrt(2)"}, Block("2 sqrt", "1.414", "1", "1", 8)},
+        EvalCase{"Table3", {"eval", "10/4"}, Block("10 4 /", "2.500", "2", "10", 8)},
+        EvalCase{"LnOfZeroKeepsPostfix", {"eval", "ln(a)"}, MessageBlock("a ln", MsgLnDomain)},
+        EvalCase{"DoubleOperator", {"eval", "2*-3"}, MessageBlock("", MsgDoubleOperator)},
+        EvalCase{"EmptyFormula", {"eval", ""}, MessageBlock("", MsgNoOperand)},
+        EvalCase{"DivisionByZero", {"eval", "2/(a-a)"}, MessageBlock("2 a a - /", MsgDivByZero)},
+        EvalCase{"WorkedExample",
+                 {"eval", "-a", "-3", "--", " 2*(-A) + sin(p/2)"},
+                 Block("2 0 a - * p 2 / sin +", "7.000", "7", "111", 8)},
+        EvalCase{
+            "AllVariables",
+            {"eval", "-a", "1.5e3", "-b", "-2", "-c", "0.5", "a*b+c"},
+            Block("a b * c +", "-2999.500", "FFFFF449", "11111111111111111111010001001001", 8)},
+        EvalCase{"LeadingMinusAfterDashes",
+                 {"eval", "--", "-0.5"},
+                 Block("0 0.5 -", "-0.500", "0", "0", 8)},
+        EvalCase{"DecimalsUp",
+                 {"eval", "-d", "7", "255.9"},
+                 Block("255.9", "255.9000000", "FF", "11111111", 8)},
+        EvalCase{
+            "DecimalsDownToZero", {"eval", "-d", "0", "7/2"}, Block("7 2 /", "4", "3", "11", 8)},
+        EvalCase{"OptionsAfterFormula",
+                 {"eval", "1/3", "-d", "5"},
+                 Block("1 3 /", "0.33333", "0", "0", 8)},
+        EvalCase{"EmptyVariable", {"eval", "-a", "", "1"}, MessageBlock("", MsgBadVariable)},
+        EvalCase{"CommaInVariable", {"eval", "-b", "1,5", "1"}, MessageBlock("", MsgBadVariable)},
+        EvalCase{
+            "TrailingSpaceInVariable", {"eval", "-c", "5 ", "1"}, MessageBlock("", MsgBadVariable)},
+        EvalCase{"NonAsciiByte", {"eval", "1+\xe9"}, MessageBlock("", MsgBadChar)},
+        EvalCase{"ControlByte", {"eval", "1\t+1"}, MessageBlock("", MsgBadChar)},
+        EvalCase{"PlusOfTheMainKeyboardTypes", {"eval", "+5"}, Block("5", "5.000", "5", "101", 8)}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Cli, MostDecimalsTheHostAcceptsAreShown) {
+    // The host's limit must be the module's: above it the module would print fewer decimals.
+    EXPECT_EQ(kMaxDecimals, kMaxPrecision)
+        << "the host's kMaxDecimals (console/cli.h) and the module's kMaxPrecision differ";
+    Outcome outcome = Numo({"eval", "-d", std::to_string(kMaxDecimals), "1/3"});
+    EXPECT_EQ(outcome.out, Block("1 3 /", "0." + std::string(kMaxDecimals, '3'), "0", "0", 8));
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+}
+
+TEST(Cli, BatchRunsEachLineAsAnEditOfTheSameDialog) {
+    Outcome outcome = Numo({"eval", "-a", "2", "-d", "1", "--batch"}, "a+1\n1/0\n\nsqrt(a)^2\r\n");
+    EXPECT_EQ(outcome.out, Block("a 1 +", "3.0", "3", "11", 8) + "\n" +
+                               MessageBlock("1 0 /", MsgDivByZero) + "\n" +
+                               MessageBlock("", MsgNoOperand) + "\n" +
+                               Block("a sqrt 2 ^", "2.0", "2", "10", 8) + "\n");
+    EXPECT_EQ(outcome.status, 1);
+
+    outcome = Numo({"eval", "--batch"}, "1+1\n2*2");
+    EXPECT_EQ(outcome.out, Block("1 1 +", "2.000", "2", "10", 8) + "\n" +
+                               Block("2 2 *", "4.000", "4", "100", 8) + "\n");
+    EXPECT_EQ(outcome.status, 0);
+
+    outcome = Numo({"eval", "--batch"}, "");
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_EQ(outcome.status, 0);
+}
+
+// --- Bad input: one line on standard error, exit status 2, nothing on standard output.
+struct BadCase {
+    const char* name;
+    std::vector<std::string> args;
+    const char* says;
+    std::string input = "";
+};
+
+class BadInput : public ::testing::TestWithParam<BadCase> {};
+
+TEST_P(BadInput, IsOneClearLineAndStatusTwo) {
+    Outcome outcome = Numo(GetParam().args, GetParam().input);
+    EXPECT_EQ(outcome.status, 2);
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_EQ(outcome.err.rfind("numo: ", 0), 0u) << outcome.err;
+    EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << "one line: " << outcome.err;
+    EXPECT_NE(outcome.err.find(GetParam().says), std::string::npos) << outcome.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, BadInput,
+    ::testing::Values(BadCase{"UnknownOption", {"eval", "-x", "1"}, "unknown option '-x'"},
+                      BadCase{"NegativeLooksLikeOption", {"eval", "-5"}, "goes after --"},
+                      BadCase{"MissingVariableValue", {"eval", "1", "-a"}, "-a needs a value"},
+                      BadCase{"MissingDecimals", {"eval", "-d"}, "-d needs a value"},
+                      BadCase{"MissingFormula", {"eval", "-a", "1"}, "needs a FORMULA"},
+                      BadCase{"TwoFormulas", {"eval", "1", "2"}, "more than one FORMULA"},
+                      BadCase{"FormulaAndBatch", {"eval", "--batch", "1"}, "not both"},
+                      BadCase{"LongFormula", {"eval", std::string(512, '1')}, "at most 511"},
+                      BadCase{"LongVariable",
+                              {"eval", "-b", std::string(600, '1'), "b"},
+                              "the value of -b is 600"},
+                      BadCase{"NegativeDecimals", {"eval", "-d", "-1", "1"}, "negative"},
+                      BadCase{"NonNumericDecimals", {"eval", "-d", "x", "1"}, "whole number"},
+                      BadCase{"FractionalDecimals", {"eval", "-d", "1.5", "1"}, "whole number"},
+                      BadCase{"DecimalsAboveLimit",
+                              {"eval", "-d", std::to_string(kMaxDecimals + 1), "1"},
+                              "limit"},
+                      BadCase{"HugeDecimals", {"eval", "-d", "99999999999999999999", "1"}, "limit"},
+                      BadCase{"LongBatchLine",
+                              {"eval", "--batch"},
+                              "line 2 of the input",
+                              "1\n" + std::string(512, '2') + "\n"},
+                      BadCase{"NulInBatchLine",
+                              {"eval", "--batch"},
+                              "NUL",
+                              std::string("1\0"
+                                          "2\n",
+                                          4)},
+                      BadCase{"UnknownCommand", {"frobnicate"}, "unknown command"},
+                      BadCase{"UnknownGlobalOption", {"--bogus"}, "unknown option '--bogus'"},
+                      BadCase{"InfoWithWords", {"info", "extra"}, "extra"},
+                      BadCase{"MissingModule",
+                              {"eval", "--module", "/nonexistent/libnumo.so", "1"},
+                              "/nonexistent/libnumo.so is missing"},
+                      BadCase{"ModuleNotALibrary",
+                              {"--module", NUMO_LANG_DIR "/numo_en.lng", "info"},
+                              "cannot be loaded"},
+                      BadCase{"ModuleWithoutOpenPlugin",
+                              {"eval", "--module", TEST_PLUGIN_NO_OPEN, "1"},
+                              "does not export OpenPlugin"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Cli, NoCommandShowsUsage) {
+    Outcome outcome = Numo({});
+    EXPECT_EQ(outcome.status, 2);
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_EQ(outcome.err.rfind("Usage: numo", 0), 0u) << outcome.err;
+}
+
+TEST(Cli, LanguageFileProblemsNameTheFile) {
+    TempFolder folder("lang");
+    fs::path module = folder.Path() / "libnumo.so";
+    fs::copy_file(fs::path(NUMO_PROGRAM).parent_path() / "libnumo.so", module);
+    Outcome outcome = Numo({"eval", "--module", module.string(), "1"});
+    EXPECT_EQ(outcome.status, 2);
+    EXPECT_NE(outcome.err.find("no language file"), std::string::npos) << outcome.err;
+    EXPECT_NE(outcome.err.find(folder.Path().string()), std::string::npos) << outcome.err;
+
+    std::ofstream(folder.Path() / "numo_en.lng") << ".Language=English,English\n\"Only one\"\n";
+    outcome = Numo({"eval", "--module", module.string(), "1"});
+    EXPECT_EQ(outcome.status, 2);
+    EXPECT_NE(outcome.err.find((folder.Path() / "numo_en.lng").string() + " is malformed"),
+              std::string::npos)
+        << outcome.err;
+    EXPECT_EQ(outcome.out, "");
+}
+
+TEST(Cli, EvalLeavesHomeAndWorkingFolderEmpty) {
+    TempFolder folder("clean");
+    fs::create_directories(folder.Path() / "home");
+    fs::create_directories(folder.Path() / "work");
+    Outcome outcome =
+        RunProgram(NUMO_PROGRAM, {"eval", "-a", "2", "a^10"}, "", (folder.Path() / "home").string(),
+                   (folder.Path() / "work").string());
+    EXPECT_EQ(outcome.out, Block("a 10 ^", "1024.000", "400", "10000000000", 8));
+    EXPECT_TRUE(fs::is_empty(folder.Path() / "home"));
+    EXPECT_TRUE(fs::is_empty(folder.Path() / "work"));
+}
+
+TEST(Cli, InfoShowsTheMenuEntryAndFlags) {
+    Outcome outcome = Numo({"info"});
+    EXPECT_EQ(outcome.out,
+              "menu: " + Messages().messages[MsgTitle] + "\nflags: 12 (PF_EDITOR PF_VIEWER)\n");
+    EXPECT_EQ(outcome.status, 0);
+}
+
+TEST(Cli, VersionAndHelp) {
+    Outcome outcome = Numo({"--version"});
+    EXPECT_EQ(outcome.out, std::string("numo ") + NUMO_VERSION + "\n");
+    EXPECT_EQ(outcome.status, 0);
+
+    outcome = Numo({"--help"});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out.rfind("Usage: numo", 0), 0u);
+    // The help file's topic follows the usage: every function and both keys.
+    for (const char* word :
+         {"sin cos tan cot", "asin acos atan acot", "ln lg", "exp", "sqrt sqr", "trunc frac",
+          "round", "ceil floor", "Grey +", "Grey -", "left-associative"})
+        EXPECT_NE(outcome.out.find(word), std::string::npos) << word;
+    EXPECT_EQ(outcome.out.find('#'), std::string::npos) << "markup is rendered, not shown";
+}

@@ -38,7 +38,7 @@ constexpr const char* kUsage =
     "  numo --help | --version\n"
     "\n"
     "eval opens the calculator without a screen, types the values of a, b, c and the formula\n"
-    "into their fields, sets the decimals (3 unless -d says otherwise, at most 300) and prints\n"
+    "into their fields, sets the decimals (3 unless -d says otherwise, at most 200) and prints\n"
     "the postfix form, the result, its integer part in hexadecimal and binary, and the number\n"
     "of the message shown (8: a result). Exit status: 0 a result, 1 a message, 2 bad usage.\n"
     "--batch reads one formula per line from standard input into the same open dialog.\n"

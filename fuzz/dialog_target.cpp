@@ -1,0 +1,184 @@
+// Fuzz target: the calculator's dialog, opened through the headless stand-in host and driven by
+// a sequence of user actions read from the input. Each action starts with one byte, taken
+// modulo 8:
+//   0..3  replace the text of the formula field, a, b or c (one edit): the bytes up to the next
+//         '\n' (consumed) or the end, cut at a NUL and to the field's 511 characters;
+//   4, 5  grey plus, grey minus once;
+//   6, 7  grey plus, grey minus 1 to 256 times (the next byte + 1).
+//
+// Properties, after the opening and after every action:
+// - every record the module stores into an output item (4, 13, 18, 20) carries its own
+//   terminator within the item's 512 bytes (the host model cuts texts, which would hide one
+//   missing), and the host then holds at most 511 characters there;
+// - the decimals follow the keys from 3, between 0 and kMaxPrecision;
+// - the status is a message number of the numbering; a result is shown with the current
+//   decimals and its hexadecimal and binary forms; a message in full (cut to 511) and nothing
+//   in the hexadecimal and binary fields; a refused formula or variable shows no postfix text.
+//
+// The module's calculation state and the host's history are reset for every input, so that an
+// input behaves alike however many ran before it.
+#include "console/dialog.h"
+#include "console/host.h"
+#include "console/language_file.h"
+#include "dialog/calculator.h"
+#include "engine/evaluator.h"
+#include "engine/status.h"
+#include "fuzz/fuzz_check.h"
+#include "host/startup.h"
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+using namespace numo::console;
+using numo::fuzz::Escaped;
+
+namespace {
+constexpr int kInputItems[] = {ItemFormula, ItemVarA, ItemVarB, ItemVarC};
+constexpr int kOutputItems[] = {ItemPostfix, ItemResult, ItemHex, ItemBin};
+constexpr std::size_t kFieldChars = kItemTextSize - 1;
+
+bool IsOutputItem(int item) {
+    for (int output : kOutputItems) {
+        if (item == output)
+            return true;
+    }
+    return false;
+}
+
+// Stands between the module and the host's SendDlgMessage.
+LONG_PTR WINAPI CheckingSendDlgMessage(HANDLE dlg, int msg, int param1, LONG_PTR param2) {
+    if (msg == DM_SETDLGITEM && param2 != 0 && IsOutputItem(param1)) {
+        const auto* item = reinterpret_cast<const FarDialogItem*>(param2);
+        FUZZ_CHECK(std::memchr(item->Data, '\0', kItemTextSize) != nullptr,
+                   "item " + std::to_string(param1) + " stored without a terminator");
+    }
+    return services::SendDlgMessage(dlg, msg, param1, param2);
+}
+
+Host& TheHost() {
+    static Host host(ReadLanguageFile(NUMO_LANG_DIR "/numo_en.lng"));
+    static const bool started = [] {
+        host.Start(SetStartupInfo);
+        gStartupInfo.SendDlgMessage = CheckingSendDlgMessage;
+        return true;
+    }();
+    (void)started;
+    return host;
+}
+
+std::string Message(int number) {
+    return TheHost()
+        .Language()
+        .messages.at(static_cast<std::size_t>(number))
+        .substr(0, kFieldChars);
+}
+
+std::string Printed(double value, int decimals) {
+    int length = std::snprintf(nullptr, 0, "%.*f", decimals, value);
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    std::snprintf(text.data(), text.size(), "%.*f", decimals, value);
+    text.pop_back();
+    return text;
+}
+
+void CheckOutputs(const Dialog& dialog, int decimals, const std::string& step) {
+    for (int item : kOutputItems) {
+        const char* data = dialog.Item(item).Data;
+        FUZZ_CHECK(std::memchr(data, '\0', kItemTextSize) != nullptr,
+                   "item " + std::to_string(item) + " holds no terminator after " + step);
+    }
+    FUZZ_CHECK(gPrecision == decimals, std::to_string(gPrecision) + " decimals instead of " +
+                                           std::to_string(decimals) + " after " + step);
+    FUZZ_CHECK(gStatus >= MsgOk && gStatus <= MsgLgDomain,
+               "status " + std::to_string(gStatus) + " after " + step);
+
+    std::string result = dialog.Text(ItemResult);
+    std::string hex = dialog.Text(ItemHex);
+    std::string bin = dialog.Text(ItemBin);
+    if (gStatus == MsgOk) {
+        std::string expected = Printed(gResult, gPrecision);
+        FUZZ_CHECK(expected.size() <= kFieldChars, "the result needs " +
+                                                       std::to_string(expected.size()) +
+                                                       " characters after " + step);
+        FUZZ_CHECK(result == expected,
+                   "result '" + result + "', expected '" + expected + "' after " + step);
+        bool finite = std::isfinite(gResult);
+        FUZZ_CHECK(finite == !hex.empty() && finite == !bin.empty(),
+                   "hex '" + hex + "', bin '" + bin + "' for " + result + " after " + step);
+        FUZZ_CHECK(hex.find_first_not_of("0123456789ABCDEF") == std::string::npos &&
+                       hex.size() <= 8,
+                   "hex '" + hex + "' after " + step);
+        FUZZ_CHECK(bin.find_first_not_of("01") == std::string::npos && bin.size() <= 32,
+                   "bin '" + bin + "' after " + step);
+        return;
+    }
+    FUZZ_CHECK(result == Message(gStatus), "result '" + Escaped(result) + "' for message " +
+                                               std::to_string(gStatus) + " after " + step);
+    FUZZ_CHECK(hex.empty() && bin.empty(),
+               "hex '" + hex + "', bin '" + bin + "' beside a message after " + step);
+    if (gStatus <= MsgBadVariable) {
+        FUZZ_CHECK(dialog.Text(ItemPostfix).empty(),
+                   "postfix text beside message " + std::to_string(gStatus) + " after " + step);
+    }
+}
+
+// Runs the actions of the input on the open dialog.
+void RunActions(Dialog& dialog, std::string_view input) {
+    int decimals = 3;
+    CheckOutputs(dialog, decimals, "the opening");
+    std::size_t pos = 0;
+    while (pos < input.size()) {
+        int action = static_cast<unsigned char>(input[pos++]) % 8;
+        std::string step;
+        if (action < 4) {
+            std::size_t end = std::min(input.find('\n', pos), input.size());
+            std::string_view text = input.substr(pos, end - pos);
+            text = text.substr(0, std::min(text.find('\0'), kFieldChars));
+            pos = end < input.size() ? end + 1 : end;
+            step = "edit of item " + std::to_string(kInputItems[action]) + " to '" + Escaped(text) +
+                   "'";
+            FUZZ_CHECK(dialog.EditText(kInputItems[action], text), "refused: " + step);
+        } else {
+            int times = 1;
+            if (action >= 6 && pos < input.size())
+                times = static_cast<unsigned char>(input[pos++]) + 1;
+            bool plus = action % 2 == 0;
+            step = std::to_string(times) + " x grey " + (plus ? "plus" : "minus");
+            for (int i = 0; i < times; ++i) {
+                FUZZ_CHECK(dialog.Key(plus ? KEY_ADD : KEY_SUBTRACT), "not consumed: " + step);
+                decimals = plus ? std::min(decimals + 1, kMaxPrecision) : std::max(decimals - 1, 0);
+            }
+        }
+        CheckOutputs(dialog, decimals, step);
+    }
+}
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    Host& host = TheHost();
+
+    // The state a fresh load of the module starts with.
+    gStatus = 0;
+    gResult = 0;
+    gPrecision = 3;
+    gVarA = gVarB = gVarC = 0;
+    std::memset(gFormula, 0, sizeof gFormula);
+    MemoryHistory history; // the formula field opens with the history's last entry
+    host.SetHistory(&history);
+
+    std::string_view input(reinterpret_cast<const char*>(data), size);
+    bool ran = false;
+    host.Open(OpenPlugin, [&](Dialog& dialog) {
+        ran = true;
+        RunActions(dialog, input);
+        dialog.Close(-1);
+    });
+    FUZZ_CHECK(ran, std::string("the calculator opened no dialog"));
+    host.SetHistory(nullptr);
+    return 0;
+}

@@ -1,0 +1,167 @@
+// Fuzz target: the engine's whole path for one edit of the formula field. The input is the
+// field's text (up to its first NUL, cut to the field's 511 characters); bytes after that NUL
+// are the texts of the fields a, b and c, NUL-separated (missing ones hold 0). The text goes
+// through what the dialog does to it: spaces deleted, ASCII lower-cased, checked, signs
+// rewritten, converted and evaluated.
+//
+// Properties:
+// - every status is one of the numbering's: the checker gives 8 or 9..24, a variable field 0
+//   or 25, the evaluator 8 or 26..33 (and 0 for no memory, which cannot happen here);
+// - an accepted formula rewrites within its capacity and converts to a postfix text of known
+//   tokens in which every operator finds two values and every function one, with exactly one
+//   value left at the end;
+// - a refused evaluation leaves the result at 0;
+// - no heap block outlives the edit.
+#include "engine/evaluator.h"
+#include "engine/heap.h"
+#include "engine/postfix.h"
+#include "engine/signs.h"
+#include "engine/status.h"
+#include "engine/validator.h"
+#include "engine/vocabulary.h"
+#include "fuzz/fuzz_check.h"
+#include "platform/winapi.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+
+using numo::fuzz::Escaped;
+
+namespace {
+constexpr std::size_t kFieldChars = 511; // an item's text without its terminator
+
+// The field's text as an item holds it: up to the first NUL and at most 511 characters.
+std::string_view FieldText(std::string_view bytes) {
+    return bytes.substr(0, std::min(bytes.find('\0'), kFieldChars));
+}
+
+// What the recalculation makes of the formula field before the checker sees it.
+std::string Prepare(std::string_view field) {
+    std::string text;
+    for (char ch : field) {
+        if (ch == ' ')
+            continue;
+        if (ch >= 'A' && ch <= 'Z')
+            ch = static_cast<char>(ch - 'A' + 'a');
+        text += ch;
+    }
+    return text;
+}
+
+bool IsFunctionName(std::string_view token) {
+    for (const char* name : FunctionNames) {
+        if (token == name)
+            return true;
+    }
+    return false;
+}
+
+bool IsNumber(std::string_view token) {
+    return !token.empty() && token.find_first_not_of("0123456789.") == std::string_view::npos;
+}
+
+// Walks the postfix text as a stack machine that only counts: the shape the evaluator relies
+// on, checked apart from the evaluator (which takes 0 for a missing value instead of failing).
+void CheckPostfixShape(std::string_view postfix, const std::string& formula) {
+    const std::string where = "formula '" + Escaped(formula) + "', postfix '" + Escaped(postfix);
+    int depth = 0;
+    std::size_t start = 0;
+    while (start <= postfix.size()) {
+        std::size_t end = postfix.find(' ', start);
+        if (end == std::string_view::npos)
+            end = postfix.size();
+        std::string_view token = postfix.substr(start, end - start);
+        FUZZ_CHECK(!token.empty(), "empty token (a stray space) in " + where + "'");
+        if (IsFunctionName(token)) {
+            FUZZ_CHECK(depth >= 1,
+                       "function '" + std::string(token) + "' finds no value in " + where + "'");
+        } else if (token.size() == 1 && std::strchr(kOperators, token[0]) != nullptr) {
+            FUZZ_CHECK(depth >= 2, "operator '" + std::string(token) +
+                                       "' finds fewer than two values in " + where + "'");
+            --depth;
+        } else {
+            bool operand = IsNumber(token) ||
+                           (token.size() == 1 && std::strchr(kOneLetterNames, token[0]) != nullptr);
+            FUZZ_CHECK(operand, "unknown token '" + Escaped(token) + "' in " + where + "'");
+            ++depth;
+        }
+        start = end + 1;
+    }
+    FUZZ_CHECK(depth == 1, std::to_string(depth) + " values left by " + where + "'");
+}
+
+// Reads the variable fields as the dialog does: the first one that is no number stops the edit.
+bool ReadVariables(std::string_view rest) {
+    double* values[] = {&gVarA, &gVarB, &gVarC};
+    for (double* value : values) {
+        *value = 0;
+        std::string text = "0"; // what a field holds when the dialog opens
+        if (!rest.empty()) {
+            std::size_t end = std::min(rest.find('\0'), rest.size());
+            text = std::string(FieldText(rest.substr(0, end)));
+            rest = end < rest.size() ? rest.substr(end + 1) : std::string_view();
+        }
+        StatusCode status = ParseNumber(text.c_str(), value);
+        FUZZ_CHECK(status == 0 || status == MsgBadVariable,
+                   "ParseNumber('" + Escaped(text) + "') gave " + std::to_string(status));
+        if (status != 0)
+            return false;
+    }
+    return true;
+}
+
+void RunEdit(std::string_view input) {
+    std::string formula = Prepare(FieldText(input));
+    std::size_t nul = input.find('\0');
+    if (!ReadVariables(nul == std::string_view::npos ? std::string_view() : input.substr(nul + 1)))
+        return;
+
+    StatusCode status = ValidateFormula(formula.c_str(), AllowedChars);
+    if (status != MsgOk) {
+        FUZZ_CHECK(status >= MsgCloseBeforeOpen && status <= MsgLeadingOperator,
+                   "checker gave " + std::to_string(status) + " for '" + Escaped(formula) + "'");
+        return;
+    }
+
+    // Exactly the bytes the rewriting is promised, so that a write past them is caught.
+    std::size_t capacity = SignRewriteCapacity(formula.size());
+    std::unique_ptr<char[]> rewritten(new char[capacity]);
+    std::memcpy(rewritten.get(), formula.c_str(), formula.size() + 1);
+    FUZZ_CHECK(RewriteSigns(rewritten.get(), capacity),
+               "sign rewriting refused accepted '" + Escaped(formula) + "'");
+
+    char* postfix = ToPostfix(rewritten.get());
+    FUZZ_CHECK(postfix != nullptr, "no postfix text for '" + Escaped(formula) + "'");
+    CheckPostfixShape(postfix, formula);
+
+    double result = -1;
+    status = EvaluatePostfix(postfix, &result);
+    FUZZ_CHECK(status == MsgOk || (status >= MsgDivByZero && status <= MsgLgDomain),
+               "evaluator gave " + std::to_string(status) + " for '" + Escaped(postfix) + "'");
+    FUZZ_CHECK(status == MsgOk || result == 0,
+               "refused evaluation of '" + Escaped(postfix) + "' left " + std::to_string(result));
+    MemFree(postfix);
+}
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const bool ready = [] {
+        InitHeap();
+        BuildAllowedChars();
+        return true;
+    }();
+    (void)ready;
+
+    std::string_view input(reinterpret_cast<const char*>(data), size);
+    platform::HeapCounters before = platform::GetHeapCounters();
+    RunEdit(input);
+    platform::HeapCounters after = platform::GetHeapCounters();
+    FUZZ_CHECK(after.allocations - before.allocations == after.frees - before.frees,
+               "heap blocks left behind by '" + Escaped(input) + "'");
+    return 0;
+}

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -199,7 +200,10 @@ TEST(Cli, MostDecimalsTheHostAcceptsAreShown) {
     EXPECT_EQ(kMaxDecimals, kMaxPrecision)
         << "the host's kMaxDecimals (console/cli.h) and the module's kMaxPrecision differ";
     Outcome outcome = Numo({"eval", "-d", std::to_string(kMaxDecimals), "1/3"});
-    EXPECT_EQ(outcome.out, Block("1 3 /", "0." + std::string(kMaxDecimals, '3'), "0", "0", 8));
+    // Every digit of the double nearest to 1/3, as the C library prints it.
+    char printed[512];
+    std::snprintf(printed, sizeof printed, "%.*f", kMaxDecimals, 1.0 / 3.0);
+    EXPECT_EQ(outcome.out, Block("1 3 /", printed, "0", "0", 8));
     EXPECT_EQ(outcome.status, 0) << outcome.err;
 }
 

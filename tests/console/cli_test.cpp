@@ -12,6 +12,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <sstream>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -141,59 +143,140 @@ private:
 };
 } // namespace
 
-// --- The five lines and the exit status.
+// --- The five lines and the exit status, for every row of the shared table of cases that the
+// Windows build runs too (tests/eval_cases.txt; its header describes the format).
 struct EvalCase {
-    const char* name;
-    std::vector<std::string> args;
-    std::string expected; // the five lines
+    int line = 0;                  // where the row starts in the file
+    std::string argsText;          // as written after "args:"
+    std::vector<std::string> args; // the words after `numo eval`
+    std::string expected;          // the five lines, on Linux
 };
+
+std::ostream& operator<<(std::ostream& os, const EvalCase& row) {
+    return os << "line " << row.line << ": " << row.argsText;
+}
+
+// Splits an "args:" line into words as xargs does (single and double quotes, a backslash outside
+// them escapes the next character), then reads \t, \xHH, \n and \\ inside each word as their
+// bytes, as printf's %b does.
+std::vector<std::string> SplitArgs(const std::string& text) {
+    std::vector<std::string> words;
+    std::string word;
+    bool inWord = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char ch = text[i];
+        if (ch == '\'' || ch == '"') {
+            std::size_t close = text.find(ch, i + 1);
+            if (close == std::string::npos)
+                close = text.size();
+            word += text.substr(i + 1, close - i - 1);
+            inWord = true;
+            i = close;
+        } else if (ch == '\\' && i + 1 < text.size()) {
+            word += text[++i];
+            inWord = true;
+        } else if (ch == ' ') {
+            if (inWord)
+                words.push_back(word);
+            word.clear();
+            inWord = false;
+        } else {
+            word += ch;
+            inWord = true;
+        }
+    }
+    if (inWord)
+        words.push_back(word);
+    for (std::string& w : words) {
+        std::string bytes;
+        for (std::size_t i = 0; i < w.size(); ++i) {
+            if (w[i] != '\\' || i + 1 == w.size()) {
+                bytes += w[i];
+                continue;
+            }
+            char next = w[++i];
+            if (next == 't')
+                bytes += '\t';
+            else if (next == 'n')
+                bytes += '\n';
+            else if (next == '\\')
+                bytes += '\\';
+            else if (next == 'x' && i + 2 < w.size()) {
+                bytes += static_cast<char>(std::stoi(w.substr(i + 1, 2), nullptr, 16));
+                i += 2;
+            } else {
+                bytes += '\\';
+                bytes += next;
+            }
+        }
+        w = bytes;
+    }
+    return words;
+}
+
+std::string TrimRight(std::string text) {
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    return text;
+}
+
+std::vector<EvalCase> ReadEvalCases() {
+    std::ifstream file(NUMO_EVAL_CASES);
+    std::vector<EvalCase> rows;
+    EvalCase row;
+    std::string line;
+    int number = 0;
+    auto flush = [&] {
+        if (row.line != 0)
+            rows.push_back(row);
+        row = EvalCase{};
+    };
+    while (std::getline(file, line)) {
+        ++number;
+        if (line.empty()) {
+            flush();
+        } else if (line[0] == '#' || line.rfind("windows ", 0) == 0) {
+            continue; // comments, and the Windows run-time's own texts
+        } else if (line.rfind("args: ", 0) == 0) {
+            flush();
+            row.line = number;
+            row.argsText = line.substr(6);
+            row.args = SplitArgs(row.argsText);
+            row.args.insert(row.args.begin(), "eval");
+        } else {
+            row.expected += TrimRight(line) + "\n";
+        }
+    }
+    flush();
+    return rows;
+}
 
 class Eval : public ::testing::TestWithParam<EvalCase> {};
 
 TEST_P(Eval, PrintsTheFourFieldsAndTheStatus) {
-    Outcome outcome = Numo(GetParam().args);
-    EXPECT_EQ(outcome.out, GetParam().expected);
+    const EvalCase& row = GetParam();
+    Outcome outcome = Numo(row.args);
+    std::string out;
+    std::istringstream lines(outcome.out);
+    for (std::string line; std::getline(lines, line);)
+        out += TrimRight(line) + "\n";
+    EXPECT_EQ(out, row.expected);
     EXPECT_EQ(outcome.err, "");
-    bool result = GetParam().expected.find("\nstatus: 8\n") != std::string::npos;
+    bool result = row.expected.find("\nstatus: 8\n") != std::string::npos;
     EXPECT_EQ(outcome.status, result ? 0 : 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cli, Eval,
-    ::testing::Values(
-        EvalCase{"Table1", {"eval", "1+2*3"}, Block("1 2 3 * +", "7.000", "7", "111", 8)},
-        EvalCase{"Table2", {"eval", "sqrt(2)"}, Block("2 sqrt", "1.414", "1", "1", 8)},
-        EvalCase{"Table3", {"eval", "10/4"}, Block("10 4 /", "2.500", "2", "10", 8)},
-        EvalCase{"LnOfZeroKeepsPostfix", {"eval", "ln(a)"}, MessageBlock("a ln", MsgLnDomain)},
-        EvalCase{"DoubleOperator", {"eval", "2*-3"}, MessageBlock("", MsgDoubleOperator)},
-        EvalCase{"EmptyFormula", {"eval", ""}, MessageBlock("", MsgNoOperand)},
-        EvalCase{"DivisionByZero", {"eval", "2/(a-a)"}, MessageBlock("2 a a - /", MsgDivByZero)},
-        EvalCase{"WorkedExample",
-                 {"eval", "-a", "-3", "--", " 2*(-A) + sin(p/2)"},
-                 Block("2 0 a - * p 2 / sin +", "7.000", "7", "111", 8)},
-        EvalCase{
-            "AllVariables",
-            {"eval", "-a", "1.5e3", "-b", "-2", "-c", "0.5", "a*b+c"},
-            Block("a b * c +", "-2999.500", "FFFFF449", "11111111111111111111010001001001", 8)},
-        EvalCase{"LeadingMinusAfterDashes",
-                 {"eval", "--", "-0.5"},
-                 Block("0 0.5 -", "-0.500", "0", "0", 8)},
-        EvalCase{"DecimalsUp",
-                 {"eval", "-d", "7", "255.9"},
-                 Block("255.9", "255.9000000", "FF", "11111111", 8)},
-        EvalCase{
-            "DecimalsDownToZero", {"eval", "-d", "0", "7/2"}, Block("7 2 /", "4", "3", "11", 8)},
-        EvalCase{"OptionsAfterFormula",
-                 {"eval", "1/3", "-d", "5"},
-                 Block("1 3 /", "0.33333", "0", "0", 8)},
-        EvalCase{"EmptyVariable", {"eval", "-a", "", "1"}, MessageBlock("", MsgBadVariable)},
-        EvalCase{"CommaInVariable", {"eval", "-b", "1,5", "1"}, MessageBlock("", MsgBadVariable)},
-        EvalCase{
-            "TrailingSpaceInVariable", {"eval", "-c", "5 ", "1"}, MessageBlock("", MsgBadVariable)},
-        EvalCase{"NonAsciiByte", {"eval", "1+\xe9"}, MessageBlock("", MsgBadChar)},
-        EvalCase{"ControlByte", {"eval", "1\t+1"}, MessageBlock("", MsgBadChar)},
-        EvalCase{"PlusOfTheMainKeyboardTypes", {"eval", "+5"}, Block("5", "5.000", "5", "101", 8)}),
-    [](const auto& info) { return std::string(info.param.name); });
+TEST(EvalTable, HasRowsOfFiveLines) {
+    std::vector<EvalCase> rows = ReadEvalCases();
+    EXPECT_GE(rows.size(), 30u);
+    for (const EvalCase& row : rows) {
+        EXPECT_EQ(std::count(row.expected.begin(), row.expected.end(), '\n'), 5) << row;
+        EXPECT_EQ(row.expected.rfind("postfix:", 0), 0u) << row;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, Eval, ::testing::ValuesIn(ReadEvalCases()),
+                         [](const auto& info) { return "line" + std::to_string(info.param.line); });
 
 TEST(Cli, MostDecimalsTheHostAcceptsAreShown) {
     // The host's limit must be the module's: above it the module would print fewer decimals.

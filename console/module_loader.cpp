@@ -63,6 +63,9 @@ Function Resolve(void* handle, const char* name, const std::string& path) {
 } // namespace
 
 LoadedModule::LoadedModule(const std::string& path) : path_(path) {
+    // An empty path would read "module  is missing", naming nothing.
+    if (path.empty())
+        throw HostError("the module's path is empty");
     std::error_code ec;
     if (!std::filesystem::exists(path, ec))
         throw HostError("module " + path + " is missing");

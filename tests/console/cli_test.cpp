@@ -12,13 +12,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <sstream>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -329,46 +329,53 @@ TEST_P(BadInput, IsOneClearLineAndStatusTwo) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cli, BadInput,
-    ::testing::Values(BadCase{"UnknownOption", {"eval", "-x", "1"}, "unknown option '-x'"},
-                      BadCase{"NegativeLooksLikeOption", {"eval", "-5"}, "goes after --"},
-                      BadCase{"MissingVariableValue", {"eval", "1", "-a"}, "-a needs a value"},
-                      BadCase{"MissingDecimals", {"eval", "-d"}, "-d needs a value"},
-                      BadCase{"MissingFormula", {"eval", "-a", "1"}, "needs a FORMULA"},
-                      BadCase{"TwoFormulas", {"eval", "1", "2"}, "more than one FORMULA"},
-                      BadCase{"FormulaAndBatch", {"eval", "--batch", "1"}, "not both"},
-                      BadCase{"LongFormula", {"eval", std::string(512, '1')}, "at most 511"},
-                      BadCase{"LongVariable",
-                              {"eval", "-b", std::string(600, '1'), "b"},
-                              "the value of -b is 600"},
-                      BadCase{"NegativeDecimals", {"eval", "-d", "-1", "1"}, "negative"},
-                      BadCase{"NonNumericDecimals", {"eval", "-d", "x", "1"}, "whole number"},
-                      BadCase{"FractionalDecimals", {"eval", "-d", "1.5", "1"}, "whole number"},
-                      BadCase{"DecimalsAboveLimit",
-                              {"eval", "-d", std::to_string(kMaxDecimals + 1), "1"},
-                              "limit"},
-                      BadCase{"HugeDecimals", {"eval", "-d", "99999999999999999999", "1"}, "limit"},
-                      BadCase{"LongBatchLine",
-                              {"eval", "--batch"},
-                              "line 2 of the input",
-                              "1\n" + std::string(512, '2') + "\n"},
-                      BadCase{"NulInBatchLine",
-                              {"eval", "--batch"},
-                              "NUL",
-                              std::string("1\0"
-                                          "2\n",
-                                          4)},
-                      BadCase{"UnknownCommand", {"frobnicate"}, "unknown command"},
-                      BadCase{"UnknownGlobalOption", {"--bogus"}, "unknown option '--bogus'"},
-                      BadCase{"InfoWithWords", {"info", "extra"}, "extra"},
-                      BadCase{"MissingModule",
-                              {"eval", "--module", "/nonexistent/libnumo.so", "1"},
-                              "/nonexistent/libnumo.so is missing"},
-                      BadCase{"ModuleNotALibrary",
-                              {"--module", NUMO_LANG_DIR "/numo_en.lng", "info"},
-                              "cannot be loaded"},
-                      BadCase{"ModuleWithoutOpenPlugin",
-                              {"eval", "--module", TEST_PLUGIN_NO_OPEN, "1"},
-                              "does not export OpenPlugin"}),
+    ::testing::Values(
+        BadCase{"UnknownOption", {"eval", "-x", "1"}, "unknown option '-x'"},
+        BadCase{"NegativeLooksLikeOption", {"eval", "-5"}, "goes after --"},
+        BadCase{"MissingVariableValue", {"eval", "1", "-a"}, "-a needs a value"},
+        BadCase{"MissingDecimals", {"eval", "-d"}, "-d needs a value"},
+        BadCase{"MissingFormula", {"eval", "-a", "1"}, "needs a FORMULA"},
+        BadCase{"TwoFormulas", {"eval", "1", "2"}, "more than one FORMULA"},
+        BadCase{"FormulaAndBatch", {"eval", "--batch", "1"}, "not both"},
+        BadCase{"LongFormula", {"eval", std::string(512, '1')}, "at most 511"},
+        BadCase{
+            "LongVariable", {"eval", "-b", std::string(600, '1'), "b"}, "the value of -b is 600"},
+        BadCase{"NegativeDecimals", {"eval", "-d", "-1", "1"}, "negative"},
+        BadCase{"NonNumericDecimals", {"eval", "-d", "x", "1"}, "whole number"},
+        BadCase{"FractionalDecimals", {"eval", "-d", "1.5", "1"}, "whole number"},
+        BadCase{
+            "DecimalsAboveLimit", {"eval", "-d", std::to_string(kMaxDecimals + 1), "1"}, "limit"},
+        BadCase{"HugeDecimals", {"eval", "-d", "99999999999999999999", "1"}, "limit"},
+        BadCase{"LongBatchLine",
+                {"eval", "--batch"},
+                "line 2 of the input",
+                "1\n" + std::string(512, '2') + "\n"},
+        BadCase{"NulInBatchLine",
+                {"eval", "--batch"},
+                "NUL",
+                std::string("1\0"
+                            "2\n",
+                            4)},
+        BadCase{"UnknownCommand", {"frobnicate"}, "unknown command"},
+        BadCase{"UnknownGlobalOption", {"--bogus"}, "unknown option '--bogus'"},
+        BadCase{"InfoWithWords", {"info", "extra"}, "extra"},
+        BadCase{"MissingModule",
+                {"eval", "--module", "/nonexistent/libnumo.so", "1"},
+                "/nonexistent/libnumo.so is missing"},
+        BadCase{"ModuleNotALibrary",
+                {"--module", NUMO_LANG_DIR "/numo_en.lng", "info"},
+                "cannot be loaded"},
+        BadCase{"ModuleWithoutOpenPlugin",
+                {"eval", "--module", TEST_PLUGIN_NO_OPEN, "1"},
+                "does not export OpenPlugin"},
+        BadCase{"GlobalModuleWithoutValue", {"--module"}, "--module needs a value"},
+        BadCase{"InfoModuleWithoutValue", {"info", "--module"}, "--module needs a value"},
+        BadCase{"EmptyModulePath", {"eval", "--module", "", "1"}, "path is empty"},
+        BadCase{"ModuleIsAFolder",
+                {"eval", "--module", NUMO_LANG_DIR, "1"},
+                NUMO_LANG_DIR " is a folder"},
+        BadCase{"EmptyDecimals", {"eval", "-d", "", "1"}, "whole number"},
+        BadCase{"SignedDecimals", {"eval", "-d", "+5", "1"}, "whole number"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Cli, NoCommandShowsUsage) {
@@ -394,6 +401,110 @@ TEST(Cli, LanguageFileProblemsNameTheFile) {
               std::string::npos)
         << outcome.err;
     EXPECT_EQ(outcome.out, "");
+}
+
+// --- Bad language files beside the module: one line naming the file (or the folder when there
+// is no file to name), exit status 2, nothing on standard output.
+std::string LanguageFileText(const std::vector<std::string>& messages) {
+    std::string text = ".Language=English,English\n";
+    for (const std::string& message : messages) {
+        std::string quoted;
+        for (char ch : message)
+            quoted += ch == '"' || ch == '\\' ? std::string("\\") + ch : std::string(1, ch);
+        text += "\"" + quoted + "\"\n";
+    }
+    return text;
+}
+
+struct BadLanguageCase {
+    const char* name;
+    std::string contents; // of numo_en.lng; a folder of that name when folder is set
+    const char* says;
+    bool namesFile = true; // else the error names the module's folder
+    bool folder = false;
+};
+
+std::ostream& operator<<(std::ostream& os, const BadLanguageCase& row) {
+    return os << row.name;
+}
+
+class BadLanguageFile : public ::testing::TestWithParam<BadLanguageCase> {};
+
+TEST_P(BadLanguageFile, IsOneLineNamingItAndStatusTwo) {
+    const BadLanguageCase& row = GetParam();
+    TempFolder folder("badlng");
+    fs::path module = folder.Path() / "libnumo.so";
+    fs::copy_file(fs::path(NUMO_PROGRAM).parent_path() / "libnumo.so", module);
+    fs::path file = folder.Path() / "numo_en.lng";
+    if (row.folder)
+        fs::create_directory(file);
+    else
+        std::ofstream(file, std::ios::binary) << row.contents;
+
+    for (const char* command : {"eval", "info"}) {
+        SCOPED_TRACE(command);
+        std::vector<std::string> args = {command, "--module", module.string()};
+        if (std::string(command) == "eval")
+            args.push_back("1");
+        Outcome outcome = Numo(args);
+        EXPECT_EQ(outcome.status, 2);
+        EXPECT_EQ(outcome.out, "");
+        EXPECT_EQ(outcome.err.rfind("numo: ", 0), 0u) << outcome.err;
+        EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << "one line: " << outcome.err;
+        std::string named = row.namesFile ? file.string() : folder.Path().string();
+        EXPECT_NE(outcome.err.find(named), std::string::npos) << outcome.err;
+        EXPECT_NE(outcome.err.find(row.says), std::string::npos) << outcome.err;
+    }
+}
+
+std::vector<std::string> RealMessages(std::size_t count) {
+    return {Messages().messages.begin(), Messages().messages.begin() + count};
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, BadLanguageFile,
+    ::testing::Values(
+        BadLanguageCase{"OneMessageShort", LanguageFileText(RealMessages(kMessageCount - 1)),
+                        "holds 33 messages, the module needs 34"},
+        BadLanguageCase{"HeaderOnly", LanguageFileText({}), "holds 0 messages"},
+        BadLanguageCase{"Empty", "", "is malformed: its first line must be .Language="},
+        BadLanguageCase{"MessagesBeforeHeader",
+                        "\"Numo calculator\"\n" + LanguageFileText(RealMessages(kMessageCount)),
+                        "is malformed"},
+        BadLanguageCase{"BinaryBytes",
+                        std::string("\x7f"
+                                    "ELF\0\0\xff\xfe\n\"x\"\n",
+                                    10),
+                        "is malformed"},
+        BadLanguageCase{"FolderOfThatName", "", "no language file (*.lng) in", false, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Every message far longer than an item's text: the module cuts each copy to the item's 511
+// characters, in the labels and in the result field, and the host still tells which message it
+// is. Message 7, the fields' first text, is a longer run of zeros: still the number 0 when cut.
+TEST(Cli, LanguageLinesLongerThanAnItemAreCut) {
+    TempFolder folder("longlng");
+    fs::path module = folder.Path() / "libnumo.so";
+    fs::copy_file(fs::path(NUMO_PROGRAM).parent_path() / "libnumo.so", module);
+    std::vector<std::string> messages = RealMessages(kMessageCount);
+    for (std::string& message : messages)
+        message += std::string(2000, '!');
+    messages[MsgVarDefault] = std::string(2000, '0');
+    std::ofstream(folder.Path() / "numo_en.lng") << LanguageFileText(messages);
+
+    auto cut = [&](int n) { return messages[static_cast<std::size_t>(n)].substr(0, 511); };
+    Outcome outcome = Numo({"eval", "--module", module.string(), "-d", "1", "--batch"},
+                           "2*-3\nln(0)\n1/0\n1+1\n");
+    EXPECT_EQ(outcome.out, Block("", cut(MsgDoubleOperator), "", "", MsgDoubleOperator) + "\n" +
+                               Block("0 ln", cut(MsgLnDomain), "", "", MsgLnDomain) + "\n" +
+                               Block("1 0 /", cut(MsgDivByZero), "", "", MsgDivByZero) + "\n" +
+                               Block("1 1 +", "2.0", "2", "10", MsgOk) + "\n");
+    EXPECT_EQ(outcome.status, 1) << outcome.err;
+    EXPECT_EQ(outcome.err, "");
+
+    outcome = Numo({"eval", "--module", module.string(), "-b", "4", "b^0.5"});
+    EXPECT_EQ(outcome.out, Block("b 0.5 ^", "2.000", "2", "10", MsgOk));
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
 }
 
 TEST(Cli, EvalLeavesHomeAndWorkingFolderEmpty) {

@@ -4,9 +4,16 @@
 #include "engine/heap.h"
 #include "engine/vocabulary.h"
 
+#include <array>
+#include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+
+#if defined(__GLIBC__) && FLT_EVAL_METHOD == 0
+#include <langinfo.h>
+#endif
 
 double gVarA = 0;
 double gVarB = 0;
@@ -36,32 +43,55 @@ enum Kind : int {
     KindSin,
 };
 
-// A token is text[0, length): postfix text is read where it stands, never copied, so a token of
-// any length is examined whole.
-bool TokenIs(const char* token, std::size_t length, const char* word) {
-    return std::strlen(word) == length && std::memcmp(token, word, length) == 0;
+// The kind that a token's first character gives it: an operator, a number (a digit), or one of
+// the one-letter names (which counts only for a token of exactly that letter); KindSkip for any
+// other character. Derived at compile time from the vocabulary's sets, positions included.
+constexpr std::array<unsigned char, 256> BuildFirstCharKinds() {
+    std::array<unsigned char, 256> kinds{};
+    for (int i = 0; kOneLetterNames[i] != '\0'; ++i)
+        kinds[static_cast<unsigned char>(kOneLetterNames[i])] =
+            static_cast<unsigned char>(KindA + i);
+    for (int i = 0; kDigits[i] != '\0'; ++i)
+        kinds[static_cast<unsigned char>(kDigits[i])] = KindNumber;
+    for (int i = 0; kOperators[i] != '\0'; ++i)
+        kinds[static_cast<unsigned char>(kOperators[i])] = static_cast<unsigned char>(KindAdd + i);
+    return kinds;
 }
 
-// The tests run in this order and a later match overrides an earlier one, so that a token such
-// as "+5" counts as the operator it starts with.
+constexpr std::array<unsigned char, 256> kFirstCharKinds = BuildFirstCharKinds();
+
+// The tests, in this order, with a later match overriding an earlier one: the token equals a
+// one-letter name; its first character is a digit (a number); its first character is an
+// operator (so "+5" counts as "+"); it equals a function name. A token is text[0, length):
+// postfix text is read where it stands, never copied, so a token of any length is examined
+// whole. No two of the tests can both match (see KindTestsExclusive), so the first one that
+// matches decides, and the first character settles all but the names.
 int KindOf(const char* token, std::size_t length) {
-    int kind = KindSkip;
-    if (length == 1) {
-        if (const char* letter = std::strchr(kOneLetterNames, token[0]))
-            kind = KindA + static_cast<int>(letter - kOneLetterNames);
-    }
-    if (HasChar(kDigits, token[0]))
-        kind = KindNumber;
-    if (HasChar(kOperators, token[0]))
-        kind = KindAdd + static_cast<int>(std::strchr(kOperators, token[0]) - kOperators);
-    for (int i = 0; i < kFunctionCount; ++i) {
-        if (TokenIs(token, length, FunctionNames[i])) {
-            kind = KindSin + i;
-            break;
-        }
-    }
-    return kind;
+    const int kind = kFirstCharKinds[static_cast<unsigned char>(token[0])];
+    if (kind >= KindNumber || length == 1)
+        return kind; // a number or an operator whatever follows; one character: a name or nothing
+    const int function = FunctionNamed(token, length);
+    return function >= 0 ? KindSin + function : KindSkip;
 }
+
+// What lets KindOf stop at the first test that matches: no character is in two of the sets,
+// and every function name is longer than one character and starts with neither a digit nor an
+// operator.
+constexpr bool KindTestsExclusive() {
+    for (unsigned char flags : kCharFlags) {
+        const int sets = ((flags & CharOperator) != 0) + ((flags & CharDigit) != 0) +
+                         ((flags & CharOneLetter) != 0);
+        if (sets > 1)
+            return false;
+    }
+    for (int i = 0; i < kFunctionCount; ++i) {
+        const unsigned char first = static_cast<unsigned char>(FunctionNames[i][0]);
+        if (kFunctionNameLengths[i] < 2 || (kCharFlags[first] & (CharOperator | CharDigit)))
+            return false;
+    }
+    return true;
+}
+static_assert(KindTestsExclusive(), "a token could match two kinds; KindOf must try them all");
 
 // Value stack. Every token that is not skipped adds at most one value (an operator takes two
 // and gives one back, a function takes one, and a missing value costs nothing to take), and
@@ -189,8 +219,71 @@ StatusCode ApplyFunction(int function, double r, double* value) {
     return MsgOk;
 }
 
+// Reading numbers. strtod is exact but slow: it handles signs, exponents, hexadecimal forms,
+// infinities and any number of digits, and most of an edit's numbers are a few plain digits.
+// Where the C library's strtod is known to round correctly (glibc's does, in every rounding
+// mode) and double arithmetic rounds each result once (SSE2, not x87), a plain decimal of at
+// most 15 digits with at most one point, the point being the locale's decimal mark, is read here
+// to the very same double: its digits make an integer below 10^15, exact in a double, and it has
+// at most 15 digits after the point, so 10^n is exact too; one division then rounds exactly once,
+// as strtod does. Everything else goes to strtod.
+constexpr int kPlainDigits = 15;
+
+constexpr std::array<double, kPlainDigits + 1> BuildPowersOfTen() {
+    std::array<double, kPlainDigits + 1> powers{};
+    double power = 1;
+    for (double& p : powers) {
+        p = power;
+        power *= 10; // exact: every power up to 10^22 is a double
+    }
+    return powers;
+}
+
+constexpr std::array<double, kPlainDigits + 1> kPowersOfTen = BuildPowersOfTen();
+
+// True when the fast path may be taken: on such a platform, and while strtod reads "." as the
+// decimal mark (it follows LC_NUMERIC, which the module never sets but its host process may).
+bool PointIsDecimalMark() {
+#if defined(__GLIBC__) && FLT_EVAL_METHOD == 0
+    const char* mark = nl_langinfo(RADIXCHAR);
+    return mark[0] == '.' && mark[1] == '\0';
+#else
+    // No fast path: strtod's own rounding decides with other C libraries, and where double
+    // arithmetic carries extra precision (x87) the division could round twice.
+    return false;
+#endif
+}
+
+// The value strtod gives for text[0, length) when that text is a plain decimal (digits and at
+// most one point, at least one digit, at most 15 digits); false for anything else.
+bool ReadPlainDecimal(const char* text, std::size_t length, double* value) {
+    std::uint64_t digits = 0;
+    int count = 0;
+    int afterPoint = -1; // digits after the point; -1 while there is no point
+    for (std::size_t i = 0; i < length; ++i) {
+        const char ch = text[i];
+        if (ch >= '0' && ch <= '9') {
+            if (++count > kPlainDigits)
+                return false;
+            digits = digits * 10 + static_cast<unsigned>(ch - '0');
+            if (afterPoint >= 0)
+                ++afterPoint;
+        } else if (ch == '.' && afterPoint < 0) {
+            afterPoint = 0;
+        } else {
+            return false;
+        }
+    }
+    if (count == 0)
+        return false;
+    const double whole = static_cast<double>(digits);
+    *value = afterPoint > 0 ? whole / kPowersOfTen[afterPoint] : whole;
+    return true;
+}
+
 // One token's action on the stack: MsgOk, or the status of the undefined operation.
-StatusCode Apply(int kind, const char* token, ValueStack& stack) {
+StatusCode Apply(int kind, const char* token, std::size_t length, bool plainFastPath,
+                 ValueStack& stack) {
     switch (kind) {
     case KindSkip:
         return MsgOk;
@@ -209,11 +302,15 @@ StatusCode Apply(int kind, const char* token, ValueStack& stack) {
     case KindE:
         stack.Push(std::exp(1.0));
         return MsgOk;
-    case KindNumber:
+    case KindNumber: {
         // strtod stops at the space that ends the token (no number form reads across one), so
         // the value equals ParseNumber's of the token on its own.
-        stack.Push(std::strtod(token, nullptr));
+        double value;
+        if (!plainFastPath || !ReadPlainDecimal(token, length, &value))
+            value = std::strtod(token, nullptr);
+        stack.Push(value);
         return MsgOk;
+    }
     case KindDiv: {
         double right = stack.Pop();
         if (IsZeroOrNaN(right))
@@ -259,6 +356,8 @@ StatusCode Apply(int kind, const char* token, ValueStack& stack) {
 StatusCode ParseNumber(const char* text, double* value) {
     if (text[0] == '\0')
         return MsgBadVariable;
+    if (PointIsDecimalMark() && ReadPlainDecimal(text, std::strlen(text), value))
+        return 0;
     char* end = nullptr;
     *value = std::strtod(text, &end);
     return *end == '\0' ? 0 : MsgBadVariable;
@@ -275,6 +374,7 @@ StatusCode EvaluatePostfix(const char* text, double* result) {
             return kEvalNoMemory;
     }
 
+    const bool plainFastPath = PointIsDecimalMark();
     StatusCode status = MsgOk;
     std::size_t position = 0;
     while (position < length) {
@@ -284,7 +384,7 @@ StatusCode EvaluatePostfix(const char* text, double* result) {
             ++tokenLength;
         // A leading space gives an empty first token, which is skipped like any unknown one.
         if (tokenLength > 0)
-            status = Apply(KindOf(token, tokenLength), token, stack);
+            status = Apply(KindOf(token, tokenLength), token, tokenLength, plainFastPath, stack);
         if (status != MsgOk)
             break; // the first undefined operation decides; the rest is not read
         position += tokenLength;

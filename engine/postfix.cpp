@@ -26,6 +26,14 @@ bool TokenStack::Push(const char* text) {
     return true;
 }
 
+void TokenStack::Discard() {
+    if (top == nullptr)
+        return;
+    TokenNode* below = top->next;
+    MemFree(top);
+    top = below;
+}
+
 char* TokenStack::Pop() {
     if (top == nullptr)
         return nullptr;
@@ -42,22 +50,51 @@ char* TokenStack::Pop() {
 
 namespace {
 
+// A token found in place at the start of a text: its length, and its position in FunctionNames
+// when it is a function name (-1 otherwise). Both NextToken and ToPostfix cut tokens with it.
+struct TokenSpan {
+    std::size_t length;
+    int name;
+};
+
 bool IsNumberChar(char ch) {
-    return ch == '.' || HasChar(kDigits, ch);
+    return (CharFlagsOf(ch) & (CharDigit | CharPoint)) != 0;
 }
 
-// Function names are handed out as the table's own entries; only those escape MemFree.
-bool IsTableName(const char* token) {
-    for (const char* name : FunctionNames) {
-        if (token == name)
-            return true;
+TokenSpan ScanToken(const char* text) {
+    // Table order decides between names sharing a prefix: "sqrt" stands before "sqr". Most
+    // tokens (numbers, operators, parentheses) cannot start a name, which one look-up tells.
+    if (CharFlagsOf(text[0]) & CharNameStart) {
+        const int name = FunctionPrefixAt(text);
+        if (name >= 0)
+            return {kFunctionNameLengths[name], name};
     }
-    return false;
+    std::size_t length = 0;
+    while (IsNumberChar(text[length]))
+        ++length;
+    if (length == 0 && text[0] != '\0')
+        length = 1; // any other character is a token of its own
+    return {length, -1};
 }
 
-void ReleaseToken(const char* token) {
-    if (!IsTableName(token))
-        MemFree(const_cast<char*>(token));
+// TokenPriority of a token of one character, which no function name is.
+int SingleCharPriority(char ch) {
+    switch (ch) {
+    case '(':
+        return 0;
+    case ')':
+        return 1;
+    case '+':
+    case '-':
+        return 2;
+    case '*':
+    case '/':
+        return 3;
+    case '^':
+        return 4;
+    default:
+        return -1;
+    }
 }
 
 // The output text with its capacity. ToPostfix sizes it so that it cannot fill up (see there);
@@ -68,23 +105,32 @@ struct Output {
     std::size_t used; // characters written
 };
 
-bool Append(Output& out, const char* token) {
-    std::size_t length = std::strlen(token);
+// Appends the length characters at token and one space.
+bool Append(Output& out, const char* token, std::size_t length) {
     if (out.used + length + 1 >= out.size)
         return false;
-    std::memcpy(out.text + out.used, token, length);
+    if (length == 1) // most tokens: an operator, a letter, a digit; spares a call of memcpy
+        out.text[out.used] = token[0];
+    else
+        std::memcpy(out.text + out.used, token, length);
     out.used += length;
     out.text[out.used++] = ' ';
     return true;
 }
 
-// Pops the top token into the output. False when the copy could not be made.
+// The class of a token on ToPostfix's own stack. Only "(", operators and function names are
+// ever pushed there, so a text of more than one character is a name: the same answer as
+// TokenPriority's, without comparing it with the names again.
+int StackedPriority(const char* text) {
+    return text[1] == '\0' ? SingleCharPriority(text[0]) : 5;
+}
+
+// Moves the top token into the output. Its text is written straight from the node, which then
+// goes: a copy made by Pop would be one more heap block per token, released at once.
 bool PopInto(TokenStack& stack, Output& out) {
-    char* token = stack.Pop();
-    if (token == nullptr)
-        return false;
-    bool appended = Append(out, token);
-    MemFree(token);
+    const char* token = stack.Top();
+    bool appended = Append(out, token, token[1] == '\0' ? 1 : std::strlen(token));
+    stack.Discard();
     return appended;
 }
 
@@ -92,11 +138,10 @@ bool PopInto(TokenStack& stack, Output& out) {
 // Without any "(" the whole stack goes out and the ")" is dropped all the same.
 bool CloseParenthesis(TokenStack& stack, Output& out) {
     while (!stack.IsEmpty()) {
-        if (TokenPriority(stack.Top()) != 0 && !PopInto(stack, out))
+        if (StackedPriority(stack.Top()) != 0 && !PopInto(stack, out))
             return false;
-        if (TokenPriority(stack.Top()) == 0) {
-            // Only the node matters here, so a "(" whose copy failed is gone just the same.
-            MemFree(stack.Pop());
+        if (!stack.IsEmpty() && StackedPriority(stack.Top()) == 0) {
+            stack.Discard();
             break;
         }
     }
@@ -106,7 +151,7 @@ bool CloseParenthesis(TokenStack& stack, Output& out) {
 // An operator or function first sends out every stacked token of the same or a higher class:
 // "same" is what makes all operators, "^" included, left-associative.
 bool PushOperator(TokenStack& stack, const char* token, int priority, Output& out) {
-    while (!stack.IsEmpty() && TokenPriority(stack.Top()) >= priority) {
+    while (!stack.IsEmpty() && StackedPriority(stack.Top()) >= priority) {
         if (!PopInto(stack, out))
             return false;
     }
@@ -116,49 +161,22 @@ bool PushOperator(TokenStack& stack, const char* token, int priority, Output& ou
 } // namespace
 
 const char* NextToken(const char* text) {
-    // Table order decides between names sharing a prefix: "sqrt" stands before "sqr".
-    for (const char* name : FunctionNames) {
-        if (std::strncmp(text, name, std::strlen(name)) == 0)
-            return name;
-    }
-    std::size_t length = 0;
-    while (IsNumberChar(text[length]))
-        ++length;
-    if (length == 0 && text[0] != '\0')
-        length = 1; // any other character is a token of its own
+    const TokenSpan span = ScanToken(text);
+    if (span.name >= 0)
+        return FunctionNames[span.name];
     // Sized to the token, so a number of any length is kept whole.
-    auto* token = static_cast<char*>(MemAlloc(length + 1));
+    auto* token = static_cast<char*>(MemAlloc(span.length + 1));
     if (token != nullptr)
-        std::memcpy(token, text, length); // the zero-filled block already holds the terminator
+        std::memcpy(token, text, span.length); // the zero-filled block already holds the terminator
     return token;
 }
 
 int TokenPriority(const char* token) {
-    if (token == nullptr)
+    if (token == nullptr || token[0] == '\0')
         return -1;
-    if (token[0] != '\0' && token[1] == '\0') {
-        switch (token[0]) {
-        case '(':
-            return 0;
-        case ')':
-            return 1;
-        case '+':
-        case '-':
-            return 2;
-        case '*':
-        case '/':
-            return 3;
-        case '^':
-            return 4;
-        default:
-            break;
-        }
-    }
-    for (const char* name : FunctionNames) {
-        if (lstrcmpA(token, name) == 0)
-            return 5;
-    }
-    return -1;
+    if (token[1] == '\0')
+        return SingleCharPriority(token[0]);
+    return FunctionNamed(token, std::strlen(token)) >= 0 ? 5 : -1;
 }
 
 char* ToPostfix(const char* formula) {
@@ -169,30 +187,34 @@ char* ToPostfix(const char* formula) {
     if (out.text == nullptr)
         return nullptr;
 
+    // Tokens are cut in place (the same cut as NextToken's) and operands are written straight
+    // from the formula: NextToken's heap copy of each token would be released right after its
+    // characters were copied once more. Only the stack's nodes come from the heap.
     TokenStack stack; // its destructor releases whatever a failure leaves on it
     const char* rest = formula;
     while (*rest != '\0') {
-        const char* token = NextToken(rest);
-        if (token == nullptr) {
-            MemFree(out.text);
-            return nullptr;
-        }
-        rest += std::strlen(token);
-        int priority = TokenPriority(token);
+        const TokenSpan token = ScanToken(rest);
+        const char single[2] = {rest[0], '\0'}; // the text of a token of one character
+        const char* text = token.name >= 0 ? FunctionNames[token.name] : single;
+        int priority = -1;
+        if (token.name >= 0)
+            priority = 5;
+        else if (token.length == 1)
+            priority = SingleCharPriority(rest[0]);
         bool done;
         if (priority == -1)
-            done = Append(out, token);
+            done = Append(out, rest, token.length);
         else if (priority == 0)
-            done = stack.Push(token);
+            done = stack.Push(text);
         else if (priority == 1)
             done = CloseParenthesis(stack, out);
         else
-            done = PushOperator(stack, token, priority, out);
-        ReleaseToken(token); // Push keeps a copy of its own
+            done = PushOperator(stack, text, priority, out);
         if (!done) {
             MemFree(out.text);
             return nullptr;
         }
+        rest += token.length;
     }
     // What is left goes out newest first; an unclosed "(" becomes a token the evaluator skips.
     while (!stack.IsEmpty()) {

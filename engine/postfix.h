@@ -27,6 +27,9 @@ public:
     // node is released. Null when the stack is empty (or the copy could not be allocated; the
     // node is popped all the same).
     char* Pop();
+    // Releases the top node without copying its text (nothing when empty); for a caller that has
+    // already used Top's text.
+    void Discard();
 
 private:
     TokenNode* top = nullptr;

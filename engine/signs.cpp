@@ -21,12 +21,13 @@ bool RewriteSigns(char* formula, std::size_t capacity) {
     const bool leadingMinus = formula[0] == '-';
 
     // Sizing: characters kept and zeros to insert (the leading one and one per "(-").
+    std::size_t length = 0;
     std::size_t kept = 0;
     std::size_t zeros = leadingMinus ? 1 : 0;
     char lastKept = '\0';
-    for (std::size_t i = 0; formula[i] != '\0'; ++i) {
-        const char ch = formula[i];
-        if (IsDroppedPlus(i, ch, lastKept))
+    for (; formula[length] != '\0'; ++length) {
+        const char ch = formula[length];
+        if (IsDroppedPlus(length, ch, lastKept))
             continue;
         if (ch == '-' && lastKept == '(')
             ++zeros;
@@ -35,6 +36,8 @@ bool RewriteSigns(char* formula, std::size_t capacity) {
     }
     if (capacity == 0 || kept + zeros > capacity - 1)
         return false; // nothing written yet, so the text is unchanged
+    if (kept == length && zeros == 0)
+        return true; // no sign to rewrite, the usual case: the two passes would change nothing
 
     // Forward: close the gaps of the dropped "+".
     std::size_t out = 0;

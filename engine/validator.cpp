@@ -5,7 +5,9 @@
 
 #include "engine/vocabulary.h"
 
+#include <array>
 #include <cstddef>
+#include <initializer_list>
 
 namespace {
 
@@ -20,34 +22,103 @@ enum CharClass : int {
     ClassLetter = 5,
 };
 
-// Parentheses and the point by the character itself, then the operator and digit sets;
+// The class of every byte value, derived at compile time from the vocabulary's character sets:
+// parentheses and the point by the character itself, then the operator and digit sets;
 // everything else (once the character-set pass has run: the letters of the names) is a letter.
-CharClass ClassOf(char ch) {
-    if (ch == '(')
-        return ClassOpen;
-    if (ch == ')')
-        return ClassClose;
-    if (ch == '.')
-        return ClassPoint;
-    if (HasChar(kOperators, ch))
-        return ClassOperator;
-    if (HasChar(kDigits, ch))
-        return ClassDigit;
-    return ClassLetter;
+// The scan looks each character up once instead of searching the sets for it.
+constexpr std::array<CharClass, 256> BuildClassTable() {
+    std::array<CharClass, 256> classes{};
+    for (int b = 0; b < 256; ++b) {
+        const unsigned char flags = kCharFlags[b];
+        if (flags & CharOpen)
+            classes[b] = ClassOpen;
+        else if (flags & CharClose)
+            classes[b] = ClassClose;
+        else if (flags & CharPoint)
+            classes[b] = ClassPoint;
+        else if (flags & CharOperator)
+            classes[b] = ClassOperator;
+        else if (flags & CharDigit)
+            classes[b] = ClassDigit;
+        else
+            classes[b] = ClassLetter;
+    }
+    return classes;
 }
 
-// True when the run of length characters at run equals a function name. The comparison stops at
-// the end of the name or of the run, whichever comes first, so a run of any length is judged in
-// place, without being copied into a buffer that it could overflow.
+constexpr std::array<CharClass, 256> kClassOf = BuildClassTable();
+
+CharClass ClassOf(char ch) {
+    return kClassOf[static_cast<unsigned char>(ch)];
+}
+
+// The pair step's rules: the fault of a character of class cur right after one of class previous
+// (kPairFaults[previous + 1][cur]; the row of ClassStart first), MsgOk where the pair is fine. A
+// table rather than a switch, since which rule applies changes from one character to the next and
+// the processor could not predict the branches. Two rules need more than the two classes, and the
+// scan finishes them: "+" and "-" pass where 24 stands, and a second point in a number (15) needs
+// the point counter. The row of ClassLetter is never read for a character that is no letter: the
+// end of a run of letters is a word step.
+using PairFaults = std::array<std::array<StatusCode, 6>, 7>;
+
+constexpr PairFaults BuildPairFaults() {
+    PairFaults faults{};
+    for (auto& row : faults)
+        for (StatusCode& fault : row)
+            fault = MsgOk;
+    auto set = [&faults](std::initializer_list<CharClass> previous, CharClass cur,
+                         StatusCode fault) {
+        for (CharClass p : previous)
+            faults[p + 1][cur] = fault;
+    };
+    // A letter may not follow ")", a digit or a point: '2sin(1)', '1e5', '2.5a' -> 13.
+    set({ClassClose, ClassDigit, ClassPoint}, ClassLetter, MsgLetterAfterOperand);
+    // A point stands only right after a digit: '.5', '1..2', 'a*.5' -> 14.
+    set({ClassStart, ClassOpen, ClassClose, ClassOperator, ClassPoint, ClassLetter}, ClassPoint,
+        MsgMisplacedPoint);
+    // A digit may not follow ")": '(1)2', 'sin(1)2' -> 18.
+    set({ClassClose}, ClassDigit, MsgDigitAfterClose);
+    // At the start or after "(" only the signs "+" and "-": '*2', '(^2)' -> 24.
+    set({ClassStart, ClassOpen}, ClassOperator, MsgLeadingOperator);
+    // No operator after an operator or a point: '2*-3', '+-2', '2.+1' -> 21.
+    set({ClassOperator, ClassPoint}, ClassOperator, MsgDoubleOperator);
+    // "(" may not follow ")", a digit or a point: '2(3)', '(2)(3)', '2.(1)' -> 19.
+    set({ClassClose, ClassDigit, ClassPoint}, ClassOpen, MsgMisplacedOpen);
+    // ")" may not follow "(", an operator or a point: '()', '(-)', '(2.)' -> 20.
+    set({ClassStart, ClassOpen, ClassOperator, ClassPoint}, ClassClose, MsgMisplacedClose);
+    return faults;
+}
+
+constexpr PairFaults kPairFaults = BuildPairFaults();
+
+// True when the run of length characters at run equals a function name. The run is judged in
+// place, whatever its length, without being copied into a buffer that it could overflow.
 bool IsFunctionName(const char* run, std::size_t length) {
-    for (const char* name : FunctionNames) {
-        std::size_t i = 0;
-        while (i < length && name[i] != '\0' && name[i] == run[i])
-            ++i;
-        if (i == length && name[i] == '\0')
-            return true;
+    return FunctionNamed(run, length) >= 0;
+}
+
+// Membership of the allowed set, one flag per byte value. Built from the caller's set on every
+// call (88 characters for AllowedChars): any set works and nothing is kept between calls, and
+// each character of the formula is then tested with one look-up instead of a search of the set.
+// One byte per value rather than one bit: the 88 stores are then independent of each other.
+struct ByteSet {
+    bool has[256];
+};
+
+void FillSet(ByteSet& result, const char* set) {
+    for (bool& member : result.has)
+        member = false;
+    for (; *set != '\0'; ++set)
+        result.has[static_cast<unsigned char>(*set)] = true;
+}
+
+// AllCharsIn(set, text) over the table (NUL is never a member, as HasChar never finds it).
+bool AllMembers(const ByteSet& set, const char* text) {
+    for (; *text != '\0'; ++text) {
+        if (!set.has[static_cast<unsigned char>(*text)])
+            return false;
     }
-    return false;
+    return true;
 }
 
 // Judges a whole run of letters at the character that follows it: following is that character,
@@ -59,10 +130,10 @@ StatusCode JudgeWord(const char* run, std::size_t length, char following, bool f
             return MsgNoParenAfterFunction;
         return MsgOk;
     }
-    if (length == 1 && HasChar(kOneLetterNames, run[0])) {
+    if (length == 1 && (CharFlagsOf(run[0]) & CharOneLetter)) {
         // A one-letter name takes no "(", digit or inner point after it: 'a(1)', 'e2', 'a.5'
         // -> 17. A point as the very last character passes here: the end rule refuses 'a.' (23).
-        if (following == '(' || HasChar(kDigits, following) ||
+        if (following == '(' || (CharFlagsOf(following) & CharDigit) ||
             (following == '.' && !followingIsLast))
             return MsgBadAfterVariable;
         return MsgOk;
@@ -75,7 +146,9 @@ StatusCode JudgeWord(const char* run, std::size_t length, char following, bool f
 
 StatusCode ValidateFormula(const char* formula, const char* allowed) {
     // Pass 1. Every character must lie in the allowed set: 'z', '2,5', 'A' -> 11.
-    if (!AllCharsIn(allowed, formula))
+    ByteSet allowedSet;
+    FillSet(allowedSet, allowed);
+    if (!AllMembers(allowedSet, formula))
         return MsgBadChar;
 
     // Pass 2. Balance, before any other rule, wherever the other faults lie.
@@ -130,51 +203,17 @@ StatusCode ValidateFormula(const char* formula, const char* allowed) {
             continue;
         }
 
-        // Pair step: ch judged against the class of the character before it.
-        switch (cur) {
-        case ClassLetter:
-            // A letter may not follow ")", a digit or a point: '2sin(1)', '1e5', '2.5a' -> 13.
-            if (previous == ClassClose || previous == ClassDigit || previous == ClassPoint)
-                return MsgLetterAfterOperand;
-            if (previous != ClassLetter)
-                wordStart = k;
-            break;
-        case ClassPoint:
+        // Pair step: ch judged against the class of the character before it (kPairFaults).
+        if (cur == ClassLetter && previous != ClassLetter)
+            wordStart = k; // a run of letters begins
+        if (cur == ClassPoint)
             ++points;
-            // A point stands only right after a digit: '.5', '1..2', 'a*.5' -> 14.
-            if (previous != ClassDigit)
-                return MsgMisplacedPoint;
-            // One point per number: '1.2.3', '1.5.' -> 15.
-            if (points > 1)
-                return MsgSecondPoint;
-            break;
-        case ClassDigit:
-            // A digit may not follow ")": '(1)2', 'sin(1)2' -> 18.
-            if (previous == ClassClose)
-                return MsgDigitAfterClose;
-            break;
-        case ClassOperator:
-            // At the start or after "(" only the signs "+" and "-": '*2', '(^2)' -> 24.
-            if ((previous == ClassStart || previous == ClassOpen) && ch != '+' && ch != '-')
-                return MsgLeadingOperator;
-            // No operator after an operator or a point: '2*-3', '+-2', '2.+1' -> 21.
-            if (previous == ClassOperator || previous == ClassPoint)
-                return MsgDoubleOperator;
-            break;
-        case ClassOpen:
-            // "(" may not follow ")", a digit or a point: '2(3)', '(2)(3)', '2.(1)' -> 19.
-            if (previous == ClassClose || previous == ClassDigit || previous == ClassPoint)
-                return MsgMisplacedOpen;
-            break;
-        case ClassClose:
-            // ")" may not follow "(", an operator or a point: '()', '(-)', '(2.)' -> 20.
-            if (previous == ClassStart || previous == ClassOpen || previous == ClassOperator ||
-                previous == ClassPoint)
-                return MsgMisplacedClose;
-            break;
-        case ClassStart:
-            break; // never the class of a character
-        }
+        const StatusCode fault = kPairFaults[previous + 1][cur];
+        if (fault != MsgOk && !(fault == MsgLeadingOperator && (ch == '+' || ch == '-')))
+            return fault;
+        // One point per number: '1.2.3', '1.5.' -> 15 (a point after a digit, the table let it).
+        if (cur == ClassPoint && points > 1)
+            return MsgSecondPoint;
         previous = cur;
     }
 

@@ -9,9 +9,12 @@
 #include <clocale>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -373,6 +376,42 @@ const ParseCase kParseCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Cases, ParseNumberTest, ::testing::ValuesIn(kParseCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Every number is read to exactly the double that strtod gives for it, whatever its form: plain
+// decimals (which the evaluator may read without strtod where that gives the same double),
+// decimals with more digits than a double holds exactly, and the other forms strtod reads. Both
+// readers, the evaluator's and ParseNumber, over a fixed list and over random digit strings.
+TEST(NumberReading, EveryNumberGivesStrtodsDouble) {
+    std::vector<std::string> numbers = {
+        "0", "7", "0.1", "0.3", "1.", "4.35", "0.000000000000001", "0.0000000000000001",
+        "123456789012345", "1234567890123456", "999999999999999", "99999999999999.9",
+        "9007199254740993", "0.123456789012345", "0.1234567890123456", "2.2250738585072014",
+        "1.7976931348623157", "00000000000000000001", "000000000000000.5", "12.", "1e5",
+        "1.5e-3", "0x1p3", "1.2.3", "5x"};
+    std::mt19937 random(20261210);
+    for (int i = 0; i < 20000; ++i) {
+        const int digits = 1 + static_cast<int>(random() % 20);
+        std::string text;
+        for (int d = 0; d < digits; ++d)
+            text += static_cast<char>('0' + random() % 10);
+        const int point = static_cast<int>(random() % (digits + 2)); // digits + 1: no point
+        if (point <= digits)
+            text.insert(static_cast<std::size_t>(point), ".");
+        numbers.push_back(text);
+    }
+    for (const std::string& text : numbers) {
+        char* end = nullptr;
+        const double expected = std::strtod(text.c_str(), &end);
+        double value = 42;
+        EXPECT_EQ(ParseNumber(text.c_str(), &value), *end == '\0' ? 0 : MsgBadVariable) << text;
+        EXPECT_EQ(Bits(value), Bits(expected)) << text << " read as " << value;
+        if (text[0] == '.')
+            continue; // no number for the evaluator: a token starting with a point is skipped
+        double result = 42;
+        EXPECT_EQ(EvaluatePostfix(Cat(text, " 0 +").c_str(), &result), MsgOk) << text;
+        EXPECT_EQ(Bits(result), Bits(expected)) << text << " evaluated as " << result;
+    }
+}
 
 // Numbers are read with the C library's strtod, which follows LC_NUMERIC. Under a locale whose
 // decimal mark is a comma, '12.5' stops being a number and a postfix '12.5' reads as 12: this

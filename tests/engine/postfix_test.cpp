@@ -320,6 +320,73 @@ TEST_F(Conversion, NumberOf300Digits) {
     EXPECT_EQ(Convert("(" + number + ")"), number);
 }
 
+// The conversion as the algorithm reads, step by step, through the public pieces: NextToken cuts
+// each token, TokenPriority ranks it and the stack's top, and every token leaving the stack is
+// a copy from Pop. ToPostfix does the same work without NextToken's and Pop's heap copies.
+std::string ConvertByThePieces(const std::string& formula) {
+    std::string out;
+    TokenStack stack;
+    auto popOut = [&] {
+        char* token = stack.Pop();
+        out += token;
+        out += ' ';
+        MemFree(token);
+    };
+    const char* rest = formula.c_str();
+    while (*rest != '\0') {
+        const char* token = NextToken(rest);
+        const std::size_t length = std::strlen(token);
+        const int priority = TokenPriority(token);
+        if (priority == -1) {
+            out += token;
+            out += ' ';
+        } else if (priority == 0) {
+            stack.Push(token);
+        } else if (priority == 1) {
+            while (!stack.IsEmpty()) {
+                if (TokenPriority(stack.Top()) != 0)
+                    popOut();
+                if (TokenPriority(stack.Top()) == 0) {
+                    MemFree(stack.Pop());
+                    break;
+                }
+            }
+        } else {
+            while (!stack.IsEmpty() && TokenPriority(stack.Top()) >= priority)
+                popOut();
+            stack.Push(token);
+        }
+        bool tableEntry = false;
+        for (const char* name : FunctionNames)
+            tableEntry = tableEntry || token == name;
+        if (!tableEntry)
+            MemFree(const_cast<char*>(token));
+        rest += length;
+    }
+    while (!stack.IsEmpty())
+        popOut();
+    while (!out.empty() && out.back() == ' ')
+        out.pop_back();
+    return out;
+}
+
+// Every sequence of up to four of these pieces, well formed or not (pieces that meet may make
+// one token: "2" "1.5" is '21.5', "a" "sin" is 'asin', "sqr" "t" cannot occur but "sqr" "(" can).
+TEST_F(Conversion, SameAsTheAlgorithmStepByStep) {
+    const char* const pieces[] = {"(", ")", "+", "-", "*", "/", "^", "2", "1.5", "a",
+                                  "sin", "sqrt", "sqr", "x", "."};
+    std::vector<std::string> formulas = {""};
+    for (std::size_t begin = 0, end = 1, count = 1; count <= 4; ++count) {
+        for (std::size_t i = begin; i < end; ++i)
+            for (const char* piece : pieces)
+                formulas.push_back(formulas[i] + piece);
+        begin = end;
+        end = formulas.size();
+    }
+    for (const std::string& formula : formulas)
+        ASSERT_EQ(Convert(formula), ConvertByThePieces(formula)) << "'" << formula << "'";
+}
+
 // Every allocation of a long conversion fails once in turn (and, in a second sweep, every
 // allocation from the Nth on): each run gives null or the complete text, and leaks nothing.
 TEST_F(Conversion, SurvivesEveryRefusedAllocation) {

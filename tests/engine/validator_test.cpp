@@ -257,6 +257,34 @@ TEST(Validator, AllowedSetIsTheOneGiven) {
     EXPECT_EQ(ValidateFormula("2*e", "2*"), MsgBadChar);
 }
 
+// Bytes above 0x7f (negative as char) are outside AllowedChars; in a set that admits them they
+// are letters like any other character the scan has no class for.
+TEST(Validator, HighBytesAreLettersOfNoName) {
+    BuildAllowedChars();
+    const std::string withHigh = std::string(AllowedChars) + "\xff\x80\xe9";
+    const struct {
+        const char* formula;
+        const char* allowed;
+        StatusCode expected;
+    } cases[] = {
+        {"2*\xff", AllowedChars, MsgBadChar},
+        {"\x80", AllowedChars, MsgBadChar},
+        {"\xff", withHigh.c_str(), MsgBadWord},
+        {"2+\xe9", withHigh.c_str(), MsgBadWord},
+        {"a\xe9+1", withHigh.c_str(), MsgBadWord},
+        {"\x80(1)", withHigh.c_str(), MsgBadWord},
+        {"sin\xff(1)", withHigh.c_str(), MsgBadWord},
+        {"2\xff", withHigh.c_str(), MsgLetterAfterOperand},
+        {"(1)\x80", withHigh.c_str(), MsgLetterAfterOperand},
+        {"\xff", "\xff", MsgBadWord},
+        {"1", "\xff", MsgBadChar},
+        {"sin(2)*a", withHigh.c_str(), MsgOk},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ValidateFormula(c.formula, c.allowed), c.expected)
+            << "'" << c.formula << "' with set '" << c.allowed << "'";
+}
+
 // ---- The guarantees of an accepted formula, over every short formula -------------------------
 
 bool IsFunction(const std::string& word) {

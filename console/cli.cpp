@@ -8,6 +8,16 @@
 #include "console/module_loader.h"
 #include "engine/status.h"
 
+#ifdef NUMO_TERMINAL
+#include "console/curses_terminal.h"
+#include "console/history_file.h"
+#include "console/terminal_front_end.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#endif
+
 #include <exception>
 #include <filesystem>
 #include <istream>
@@ -31,7 +41,12 @@ constexpr int kFirstFaultMessage = 9;
 constexpr int kLastFaultMessage = 33;
 
 constexpr const char* kUsage =
+#ifdef NUMO_TERMINAL
+    "Usage: numo [--module PATH] [COMMAND]\n"
+    "  numo\n"
+#else
     "Usage: numo [--module PATH] COMMAND\n"
+#endif
     "  numo eval [-a VALUE] [-b VALUE] [-c VALUE] [-d DECIMALS] [--] FORMULA\n"
     "  numo eval [-a VALUE] [-b VALUE] [-c VALUE] [-d DECIMALS] --batch\n"
     "  numo info\n"
@@ -43,7 +58,16 @@ constexpr const char* kUsage =
     "of the message shown (8: a result). Exit status: 0 a result, 1 a message, 2 bad usage.\n"
     "--batch reads one formula per line from standard input into the same open dialog.\n"
     "A formula that starts with '-' goes after --. info prints the plug-in's menu entry.\n"
-    "--module PATH loads the module from PATH instead of from beside this program.\n";
+    "--module PATH loads the module from PATH instead of from beside this program.\n"
+#ifdef NUMO_TERMINAL
+    "\n"
+    "With no command, numo opens the calculator in this terminal (standard input and output\n"
+    "must be one). Keys: Tab, Shift+Tab, Up, Down move between the fields; grey + and - (or\n"
+    "Alt+= and Alt+-) add and remove a decimal; Ctrl+Down shows the formulas used before; F1\n"
+    "the help; Enter closes and keeps the formula in the history; Esc, F10 and Ctrl+C close.\n"
+    "The history is kept in $XDG_STATE_HOME/numo/history (else ~/.local/state/numo/history).\n"
+#endif
+    ;
 
 // A problem with the command line or the setup: one line on standard error, exit status 2.
 struct UsageError {
@@ -320,6 +344,53 @@ int RunInfo(const Options& options, const std::string& program, std::ostream& ou
     return 0;
 }
 
+#ifdef NUMO_TERMINAL
+// The calculator in the terminal: the module's dialog run by the interactive front end, with the
+// history kept in the user's state folder. A terminal that went away or SIGTERM ends the process
+// by that signal once the terminal is put back.
+int RunInteractive(const Options& options, const std::string& program, std::ostream& err) {
+    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
+        err << "numo: the calculator needs a terminal, and standard "
+            << (isatty(STDIN_FILENO) ? "output" : "input")
+            << " is none; without one use a command\n"
+            << kUsage;
+        return 2;
+    }
+    Session session(ModulePath(options, program));
+    std::string historyPath = FileHistory::DefaultPath();
+    std::optional<FileHistory> history;
+    if (!historyPath.empty()) {
+        history.emplace(historyPath);
+        session.host.SetHistory(&*history);
+    }
+
+    TerminalFrontEnd::Options frontEndOptions;
+    frontEndOptions.helpFolder = session.module.Folder();
+    frontEndOptions.language = kHostLanguage;
+    frontEndOptions.history = &session.host.History();
+    // Hidden, for the test of the crash handler only: with NUMO_DEBUG_CRASH_AFTER_DRAWING=1 the
+    // program raises SIGSEGV once the dialog is on the screen, and the test checks that the
+    // terminal was put back all the same.
+    const char* crash = std::getenv("NUMO_DEBUG_CRASH_AFTER_DRAWING");
+    frontEndOptions.crashAfterDrawing = crash != nullptr && std::string(crash) == "1";
+
+    CursesTerminal terminal;
+    TerminalFrontEnd frontEnd(terminal, frontEndOptions);
+    session.host.SetFrontEnd(&frontEnd);
+    int dialogs = session.host.DialogsRun();
+    session.host.Open(session.module.OpenPlugin);
+    session.host.SetFrontEnd(nullptr);
+    terminal.Restore();
+    CursesTerminal::RaiseStopSignal();
+    frontEnd.RethrowFailure();
+    if (session.host.DialogsRun() == dialogs)
+        throw UsageError{"module " + session.module.Path() + " opened no dialog"};
+    if (history && !history->LastError().empty())
+        err << "numo: the formula was not kept in the history: " << history->LastError() << "\n";
+    return 0;
+}
+#endif
+
 void PrintHelp(std::ostream& out) {
     out << kUsage << "\n";
     HelpFile help = ParseHelpFile(kHelpText, "numo_en.hlf");
@@ -352,8 +423,12 @@ int Run(const std::vector<std::string>& args, const std::string& program, std::i
         options.module = args[++i];
     }
     if (i == args.size()) {
+#ifdef NUMO_TERMINAL
+        return RunInteractive(options, program, err);
+#else
         err << kUsage;
         return 2;
+#endif
     }
     const std::string& command = args[i];
     if (command == "eval")

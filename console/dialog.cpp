@@ -337,6 +337,24 @@ bool Dialog::EditKey(int item, int key) {
     bool readOnly = IsReadOnly(item);
     std::string edited = text;
 
+    // The keypad's grey keys type their characters, as in the host's edit lines, unless the
+    // dialog procedure took them first.
+    switch (key) {
+    case KEY_ADD:
+        key = '+';
+        break;
+    case KEY_SUBTRACT:
+        key = '-';
+        break;
+    case KEY_MULTIPLY:
+        key = '*';
+        break;
+    case KEY_DIVIDE:
+        key = '/';
+        break;
+    default:
+        break;
+    }
     if (IsPrintable(key)) {
         if (readOnly)
             return true; // taken, and nothing happens

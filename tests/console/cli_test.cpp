@@ -378,11 +378,16 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"SignedDecimals", {"eval", "-d", "+5", "1"}, "whole number"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(Cli, NoCommandShowsUsage) {
-    Outcome outcome = Numo({});
+// With no command numo runs the calculator in the terminal; here standard input and output are
+// pipes.
+TEST(Cli, NoCommandWithoutATerminalSaysSoAndShowsUsage) {
+    TempFolder folder("noterminal");
+    Outcome outcome = RunProgram(NUMO_PROGRAM, {}, "", folder.Path().string());
     EXPECT_EQ(outcome.status, 2);
     EXPECT_EQ(outcome.out, "");
-    EXPECT_EQ(outcome.err.rfind("Usage: numo", 0), 0u) << outcome.err;
+    EXPECT_EQ(outcome.err.rfind("numo: the calculator needs a terminal", 0), 0u) << outcome.err;
+    EXPECT_NE(outcome.err.find("Usage: numo"), std::string::npos) << outcome.err;
+    EXPECT_TRUE(fs::is_empty(folder.Path())) << "no history was read or made";
 }
 
 TEST(Cli, LanguageFileProblemsNameTheFile) {

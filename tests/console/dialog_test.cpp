@@ -181,6 +181,25 @@ TEST_F(DialogTest, KeysReachTheProcedureFirstAndConsumedKeysDoNothingMore) {
     EXPECT_EQ(keys, (std::vector<std::string>{"2:97", "2:120", "2:98", "2:27", "2:9", "2:377"}));
 }
 
+TEST_F(DialogTest, GreyKeysTypeTheirCharactersUnlessTheProcedureTakesThem) {
+    gBehaviour = [&](HANDLE, int msg, int, LONG_PTR p2) -> std::optional<LONG_PTR> {
+        if (msg == DN_KEY && p2 == KEY_ADD)
+            return 1;
+        return std::nullopt;
+    };
+    Run([](Dialog& d) {
+        Send(d.Handle(), DM_EDITUNCHANGEDFLAG, 2, 0);
+        d.SetFocus(2);
+        for (int key : {KEY_ADD, KEY_SUBTRACT, KEY_MULTIPLY, KEY_DIVIDE})
+            EXPECT_TRUE(d.Key(key)) << key;
+        EXPECT_EQ(d.Text(2), "abc-*/");
+        d.SetFocus(3);
+        d.Key(KEY_SUBTRACT);
+        EXPECT_EQ(d.Text(3), "ro") << "read-only";
+        d.Close(-1);
+    });
+}
+
 TEST_F(DialogTest, FocusMovesAmongEditFieldsAndButtons) {
     std::vector<FarDialogItem> items = TestItems();
     items.push_back(MakeItem(DI_EDIT, "off", DIF_DISABLE)); // 8: never focused

@@ -1,0 +1,66 @@
+// The real terminal on standard input and output, through ncurses: the only unit of numo that
+// includes <curses.h>.
+//
+// While it is open the terminal is in raw mode with the keypad in application mode (so the
+// numeric keypad's plus and minus are told apart from the main keyboard's), and the terminal is
+// put back as it was on every way out:
+// - Restore() or the destructor (a normal end, also by an exception);
+// - SIGINT (ReadKey reports Interrupt; in raw mode Ctrl+C arrives as the byte 3 instead);
+// - SIGHUP and SIGTERM (ReadKey reports Hangup; the caller closes, restores, and then dies of the
+//   signal with RaiseStopSignal);
+// - SIGSEGV, SIGBUS, SIGFPE, SIGILL and SIGABRT: the handler writes the terminal's own reset
+//   sequences and the saved terminal modes with async-signal-safe calls only, then hands the
+//   signal to whoever handled it before (a sanitizer's report, or the default: death with a
+//   core).
+#pragma once
+
+#include "console/terminal.h"
+
+#include <map>
+
+namespace numo::console {
+
+class CursesTerminal : public Terminal {
+public:
+    // Takes over the terminal; only one may be open at a time. Throws HostError when the
+    // terminal cannot be used (an unknown TERM, say); the terminal is left as it was then.
+    CursesTerminal();
+    ~CursesTerminal() override;
+    CursesTerminal(const CursesTerminal&) = delete;
+    CursesTerminal& operator=(const CursesTerminal&) = delete;
+
+    // Puts the terminal back as it was and removes the signal handlers; idempotent.
+    void Restore();
+    // SIGHUP or SIGTERM when one of them arrived, else 0.
+    static int StopSignal();
+    // After Restore: ends the process by the stop signal, with its default action, as if numo
+    // had never caught it. Returns only when there is none.
+    static void RaiseStopSignal();
+
+    int Columns() const override;
+    int Rows() const override;
+    void Clear(Attribute attr) override;
+    void Put(int x, int y, std::string_view text, Attribute attr) override;
+    void PutGlyph(int x, int y, Glyph glyph, int count, Attribute attr) override;
+    void ShowCursor(int x, int y) override;
+    void HideCursor() override;
+    void Flush() override;
+    InputKey ReadKey(int timeoutMs) override;
+
+private:
+    unsigned long CellAttributes(Attribute attr); // a curses attr_t
+    InputKey Translate(int ch);
+    void DefineKeys();
+    bool TerminalGone() const;
+
+    void* screen_ = nullptr; // the curses SCREEN
+    bool open_ = false;
+    bool colours_ = false;
+    bool wide_ = false; // a UTF-8 locale: lines drawn as Unicode characters
+    int cursor_x_ = -1, cursor_y_ = -1;
+    int next_pair_ = 1;
+    std::map<Attribute, short> pairs_;
+    std::map<int, InputKey> defined_keys_; // curses key codes of the sequences numo defines
+};
+
+} // namespace numo::console

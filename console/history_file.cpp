@@ -1,0 +1,292 @@
+// The history lists in a file shared by every numo process: reading, merging and safe writing.
+#include "console/history_file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <utility>
+
+namespace numo::console {
+
+namespace {
+struct Entry {
+    std::string name, text;
+    bool operator==(const Entry&) const = default;
+};
+
+// A damaged file may be anything: a file far larger than any history is not read at all rather
+// than held in memory.
+constexpr off_t kMaxFileSize = 4 << 20;
+
+std::string Errno(const std::string& what) {
+    return what + ": " + std::strerror(errno);
+}
+
+bool IsBlankText(const std::string& text) {
+    return text.find_first_not_of(" \t") == std::string::npos;
+}
+
+std::string Escape(std::string_view text) {
+    std::string out;
+    for (char ch : text) {
+        switch (ch) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out += ch;
+        }
+    }
+    return out;
+}
+
+std::optional<std::string> Unescape(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char ch = text[i];
+        if (ch == '\0' || ch == '\r' || ch == '\t')
+            return std::nullopt; // never written raw
+        if (ch != '\\') {
+            out += ch;
+            continue;
+        }
+        if (++i == text.size())
+            return std::nullopt;
+        switch (text[i]) {
+        case '\\':
+            out += '\\';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        default:
+            return std::nullopt;
+        }
+    }
+    return out;
+}
+
+// The entries of a file's contents, oldest first, without the lines that do not read and without
+// repeats (the newest of equal entries stays).
+std::vector<Entry> Parse(std::string_view contents) {
+    std::vector<Entry> entries;
+    while (!contents.empty()) {
+        std::size_t end = contents.find('\n');
+        std::string_view line = contents.substr(0, end);
+        contents.remove_prefix(end == std::string_view::npos ? contents.size() : end + 1);
+        std::size_t tab = line.find('\t');
+        if (tab == std::string_view::npos)
+            continue;
+        std::optional<std::string> name = Unescape(line.substr(0, tab));
+        std::optional<std::string> text = Unescape(line.substr(tab + 1));
+        if (!name || !text || name->empty() || text->empty() ||
+            text->size() > static_cast<std::size_t>(Dialog::kMaxTextLength))
+            continue;
+        Entry entry{std::move(*name), std::move(*text)};
+        entries.erase(std::remove(entries.begin(), entries.end(), entry), entries.end());
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+// The file's contents; "" for a missing file. An unreadable or oversized file gives nullopt
+// with the reason in error.
+std::optional<std::string> ReadContents(const std::string& path, std::string& error) {
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return std::string();
+        error = Errno("cannot read " + path);
+        return std::nullopt;
+    }
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxFileSize) {
+        error = path + " is not a history file (a folder, a device or too large)";
+        close(fd);
+        return std::nullopt;
+    }
+    std::string contents;
+    char buffer[8192];
+    for (;;) {
+        ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            error = Errno("cannot read " + path);
+            close(fd);
+            return std::nullopt;
+        }
+        if (n == 0)
+            break;
+        contents.append(buffer, static_cast<std::size_t>(n));
+        if (contents.size() > static_cast<std::size_t>(kMaxFileSize))
+            break; // grew while being read: what was read is enough
+    }
+    close(fd);
+    return contents;
+}
+
+bool WriteAll(int fd, const std::string& data) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        ssize_t n = write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// mkdir -p for the file's folder; the folders made are the user's own (0700), as the state
+// directory should be.
+bool MakeParents(const std::string& path, std::string& error) {
+    for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
+         slash = path.find('/', slash + 1)) {
+        std::string folder = path.substr(0, slash);
+        if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+            error = Errno("cannot make the folder " + folder);
+            return false;
+        }
+    }
+    return true;
+}
+
+// Holds an exclusive flock on a file for its lifetime.
+class FileLock {
+public:
+    explicit FileLock(const std::string& path) {
+        fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd_ < 0)
+            return;
+        while (flock(fd_, LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                close(fd_);
+                fd_ = -1;
+                return;
+            }
+        }
+    }
+    ~FileLock() {
+        if (fd_ >= 0)
+            close(fd_); // releases the lock
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    bool Held() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+} // namespace
+
+FileHistory::FileHistory(std::string path, std::size_t cap)
+    : path_(std::move(path)), cap_(std::max<std::size_t>(cap, 1)) {}
+
+std::string FileHistory::DefaultPath() {
+    const char* state = std::getenv("XDG_STATE_HOME");
+    if (state != nullptr && state[0] == '/')
+        return std::string(state) + "/numo/history";
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] != '\0')
+        return std::string(home) + (home[std::strlen(home) - 1] == '/' ? "" : "/") +
+               ".local/state/numo/history";
+    return "";
+}
+
+std::vector<std::string> FileHistory::Entries(const std::string& name) const {
+    std::string error;
+    std::optional<std::string> contents = ReadContents(path_, error);
+    std::vector<std::string> texts;
+    if (!contents)
+        return texts;
+    for (Entry& entry : Parse(*contents)) {
+        if (entry.name == name)
+            texts.push_back(std::move(entry.text));
+    }
+    if (texts.size() > cap_)
+        texts.erase(texts.begin(), texts.end() - static_cast<std::ptrdiff_t>(cap_));
+    return texts;
+}
+
+void FileHistory::Add(const std::string& name, const std::string& text) {
+    last_error_.clear();
+    if (name.empty() || IsBlankText(text) ||
+        text.size() > static_cast<std::size_t>(Dialog::kMaxTextLength))
+        return;
+    if (!MakeParents(path_, last_error_))
+        return;
+    FileLock lock(path_ + ".lock");
+    if (!lock.Held()) {
+        last_error_ = Errno("cannot lock " + path_ + ".lock");
+        return;
+    }
+    // What other processes wrote since this one read the file stays; a damaged file is replaced
+    // by the entries that could be read from it.
+    // A file that cannot be read at all is left alone: writing would lose what it holds.
+    std::optional<std::string> old = ReadContents(path_, last_error_);
+    if (!old)
+        return;
+    std::vector<Entry> entries = Parse(*old);
+    Entry added{name, text};
+    entries.erase(std::remove(entries.begin(), entries.end(), added), entries.end());
+    entries.push_back(added);
+    std::size_t inList = static_cast<std::size_t>(std::count_if(
+        entries.begin(), entries.end(), [&](const Entry& e) { return e.name == name; }));
+    for (auto it = entries.begin(); inList > cap_ && it != entries.end();) {
+        if (it->name == name) {
+            it = entries.erase(it);
+            --inList;
+        } else {
+            ++it;
+        }
+    }
+
+    std::string contents;
+    for (const Entry& entry : entries)
+        contents += Escape(entry.name) + "\t" + Escape(entry.text) + "\n";
+    std::string temporary = path_ + ".XXXXXX";
+    int fd = mkstemp(temporary.data());
+    if (fd < 0) {
+        last_error_ = Errno("cannot write a temporary file beside " + path_);
+        return;
+    }
+    bool written = fchmod(fd, 0600) == 0 && WriteAll(fd, contents) && fsync(fd) == 0;
+    if (!written)
+        last_error_ = Errno("cannot write " + temporary);
+    if (close(fd) != 0 && written) {
+        written = false;
+        last_error_ = Errno("cannot write " + temporary);
+    }
+    if (written && rename(temporary.c_str(), path_.c_str()) != 0) {
+        written = false;
+        last_error_ = Errno("cannot replace " + path_);
+    }
+    if (!written)
+        unlink(temporary.c_str());
+}
+
+} // namespace numo::console

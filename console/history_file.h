@@ -1,0 +1,53 @@
+// The host's history lists kept in a file of their own, shared by every numo process of the user.
+//
+// File format: one entry a line, "<list name>TAB<text>", oldest first, each list in its own order;
+// a backslash, tab, line feed and carriage return inside a name or text are written as \\ \t \n
+// \r. Lines that do not read that way (a damaged or foreign file) are skipped and dropped at the
+// next write.
+//
+// Writing: under an exclusive flock on "<file>.lock", read the file again, merge the new entry
+// into what other processes wrote meanwhile, write a temporary file beside it and rename it over
+// the old one. Readers never lock: a rename replaces the whole file at once, so they see either
+// the old list or the new one.
+//
+// No failure stops the calculator: a missing, unreadable or damaged file reads as the entries it
+// has (perhaps none), and a failed write leaves the file as it was and keeps its reason in
+// LastError().
+#pragma once
+
+#include "console/dialog.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace numo::console {
+
+class FileHistory : public HistoryStore {
+public:
+    static constexpr std::size_t kDefaultCap = 100;
+
+    // path: the history file; its folders are made on the first write. cap: the entries kept per
+    // list, the newest.
+    explicit FileHistory(std::string path, std::size_t cap = kDefaultCap);
+
+    // $XDG_STATE_HOME/numo/history, else $HOME/.local/state/numo/history (a relative
+    // XDG_STATE_HOME counts as unset, as the XDG rules say); "" when neither is set.
+    static std::string DefaultPath();
+
+    std::vector<std::string> Entries(const std::string& name) const override;
+    // Adds text as the newest entry of the list: an equal older entry moves to the end instead of
+    // staying twice; a text of blanks only, or longer than a field holds, is not kept.
+    void Add(const std::string& name, const std::string& text) override;
+
+    const std::string& Path() const { return path_; }
+    // Why the last write failed, or "" when it succeeded.
+    const std::string& LastError() const { return last_error_; }
+
+private:
+    std::string path_;
+    std::size_t cap_;
+    std::string last_error_;
+};
+
+} // namespace numo::console

@@ -1,0 +1,678 @@
+// The interactive front end: drawing a dialog by its items, keys, the help window and the
+// history list.
+#include "console/terminal_front_end.h"
+
+#include "console/host_error.h"
+#include "console/language_file.h"
+
+#include <algorithm>
+#include <csignal>
+#include <cstring>
+#include <map>
+
+namespace numo::console {
+
+namespace {
+// The host's colours (console attributes, see terminal.h).
+constexpr Attribute kScreen = 0x07;        // behind the dialog
+constexpr Attribute kDialog = 0x70;        // dialog, its texts and boxes: black on light grey
+constexpr Attribute kEdit = 0x30;          // an edit field: black on cyan
+constexpr Attribute kEditSelected = 0x1F;  // its unchanged text while focused: white on blue
+constexpr Attribute kReadOnly = 0x70;      // a read-only field: no input background
+constexpr Attribute kButtonFocused = 0x30; // the focused button
+constexpr Attribute kHelp = 0x30;          // help window: black on cyan
+constexpr Attribute kHelpHighlight = 0x3F; // #text#: white
+constexpr Attribute kHelpLink = 0x3E;      // ~link~: yellow
+constexpr Attribute kMenu = 0x30;          // history list
+constexpr Attribute kMenuSelected = 0x0F;  // its chosen line: white on black
+
+constexpr int kHistoryRows = 10; // lines of a history list shown at once
+
+bool IsBox(int type) {
+    return type == DI_DOUBLEBOX || type == DI_SINGLEBOX;
+}
+
+// The text as the terminal may show it: printable ASCII, anything else a '?'.
+std::string Shown(std::string_view text) {
+    std::string shown(text);
+    for (char& ch : shown) {
+        if (ch < 0x20 || ch >= 0x7F)
+            ch = '?';
+    }
+    return shown;
+}
+
+int Length(std::string_view text) {
+    return static_cast<int>(text.size());
+}
+
+// Lines of at most width columns, broken at blanks; a word longer than a line is cut.
+std::vector<std::string> WrapWords(std::string_view text, int width) {
+    std::vector<std::string> lines;
+    std::string line;
+    std::size_t room = static_cast<std::size_t>(std::max(width, 1));
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find(' ', start);
+        std::string word(text.substr(start, end == std::string_view::npos ? end : end - start));
+        start = end == std::string_view::npos ? text.size() : end + 1;
+        if (word.empty())
+            continue;
+        if (!line.empty() && line.size() + 1 + word.size() > room) {
+            lines.push_back(line);
+            line.clear();
+        }
+        if (!line.empty())
+            line += ' ';
+        line += word;
+        while (line.size() > room) {
+            lines.push_back(line.substr(0, room));
+            line.erase(0, room);
+        }
+    }
+    if (!line.empty() || lines.empty())
+        lines.push_back(line);
+    return lines;
+}
+
+void DrawBox(Terminal& terminal, int left, int top, int right, int bottom, bool twin,
+             Attribute attr) {
+    if (right <= left || bottom <= top)
+        return;
+    int inner = right - left - 1;
+    terminal.PutGlyph(left, top, twin ? Glyph::DoubleTopLeft : Glyph::TopLeft, 1, attr);
+    terminal.PutGlyph(left + 1, top, twin ? Glyph::DoubleHorizontal : Glyph::Horizontal, inner,
+                      attr);
+    terminal.PutGlyph(right, top, twin ? Glyph::DoubleTopRight : Glyph::TopRight, 1, attr);
+    for (int y = top + 1; y < bottom; ++y) {
+        terminal.PutGlyph(left, y, twin ? Glyph::DoubleVertical : Glyph::Vertical, 1, attr);
+        terminal.PutGlyph(right, y, twin ? Glyph::DoubleVertical : Glyph::Vertical, 1, attr);
+    }
+    terminal.PutGlyph(left, bottom, twin ? Glyph::DoubleBottomLeft : Glyph::BottomLeft, 1, attr);
+    terminal.PutGlyph(left + 1, bottom, twin ? Glyph::DoubleHorizontal : Glyph::Horizontal, inner,
+                      attr);
+    terminal.PutGlyph(right, bottom, twin ? Glyph::DoubleBottomRight : Glyph::BottomRight, 1, attr);
+}
+
+// A title centred in a box's top edge, between blanks.
+void DrawTitle(Terminal& terminal, int left, int right, int y, std::string_view title,
+               Attribute attr) {
+    if (title.empty())
+        return;
+    int room = right - left - 1;
+    std::string text(1, ' ');
+    text += Shown(title).substr(0, static_cast<std::size_t>(std::max(room - 2, 0)));
+    text += ' ';
+    if (Length(text) > room)
+        return;
+    terminal.Put(left + 1 + (room - Length(text)) / 2, y, text, attr);
+}
+
+// Fills a rectangle with blanks.
+void Fill(Terminal& terminal, int left, int top, int right, int bottom, Attribute attr) {
+    std::string blanks(static_cast<std::size_t>(std::max(right - left + 1, 0)), ' ');
+    for (int y = top; y <= bottom; ++y)
+        terminal.Put(left, y, blanks, attr);
+}
+
+std::string ButtonText(const FarDialogItem& item) {
+    // The default button is marked with braces.
+    std::string text = Shown(item.Data);
+    return item.DefaultButton != 0 ? "{ " + text + " }" : "[ " + text + " ]";
+}
+
+// The width of an item in a centred group.
+int GroupWidth(const FarDialogItem& item) {
+    if (item.Type == DI_BUTTON)
+        return Length(ButtonText(item));
+    return Length(item.Data);
+}
+
+// Columns (relative to the dialog) of the DIF_CENTERGROUP items: those on one row stand side
+// by side, one blank apart, centred in the dialog as a whole.
+std::map<int, int> CentredColumns(const Dialog& dialog, int width) {
+    std::map<int, std::vector<int>> rows;
+    for (int i = 0; i < dialog.ItemCount(); ++i) {
+        const FarDialogItem& item = dialog.Item(i);
+        if ((item.Flags & DIF_CENTERGROUP) != 0 && (item.Flags & DIF_HIDDEN) == 0 &&
+            !IsBox(item.Type))
+            rows[item.Y1].push_back(i);
+    }
+    std::map<int, int> columns;
+    for (const auto& [row, items] : rows) {
+        int total = -1;
+        for (int i : items)
+            total += GroupWidth(dialog.Item(i)) + 1;
+        int x = (width - total) / 2;
+        for (int i : items) {
+            columns[i] = x;
+            x += GroupWidth(dialog.Item(i)) + 1;
+        }
+    }
+    return columns;
+}
+} // namespace
+
+TerminalFrontEnd::TerminalFrontEnd(Terminal& terminal, Options options)
+    : terminal_(terminal), options_(std::move(options)) {}
+
+void TerminalFrontEnd::RethrowFailure() {
+    if (failure_) {
+        std::exception_ptr failure = failure_;
+        failure_ = nullptr;
+        std::rethrow_exception(failure);
+    }
+}
+
+int TerminalFrontEnd::HostKey(const InputKey& key) {
+    if (key.kind == InputKey::Kind::Char) {
+        int ch = key.code;
+        if (key.alt) {
+            // The documented stand-ins for the keypad's plus and minus.
+            if (ch == '=')
+                return KEY_ADD;
+            if (ch == '-')
+                return KEY_SUBTRACT;
+            if (ch >= 'a' && ch <= 'z')
+                ch -= 'a' - 'A';
+            return ch > 0x20 && ch < 0x7F ? KEY_ALT | ch : 0;
+        }
+        switch (ch) {
+        case 3:
+            return kCtrlC;
+        case 8:
+        case 127:
+            return KEY_BS;
+        case 9:
+            return KEY_TAB;
+        case 10:
+        case 13:
+            return KEY_ENTER;
+        case 27:
+            return KEY_ESC;
+        default:
+            break;
+        }
+        if (ch >= 1 && ch <= 26)
+            return KEY_CTRL | ('A' + ch - 1);
+        if (ch < 0x20 || ch > 0xFF)
+            return 0;
+        return ch; // the host's 8-bit character, 0x80 and above included
+    }
+    if (key.kind != InputKey::Kind::Named)
+        return 0;
+    if (key.code >= InputKey::F1 && key.code < InputKey::F1 + 12)
+        return KEY_F1 + (key.code - InputKey::F1);
+    switch (key.code) {
+    case InputKey::Up:
+        return KEY_UP;
+    case InputKey::Down:
+        return KEY_DOWN;
+    case InputKey::Left:
+        return KEY_LEFT;
+    case InputKey::Right:
+        return KEY_RIGHT;
+    case InputKey::Home:
+        return KEY_HOME;
+    case InputKey::End:
+        return KEY_END;
+    case InputKey::PageUp:
+        return KEY_PGUP;
+    case InputKey::PageDown:
+        return KEY_PGDN;
+    case InputKey::Insert:
+        return KEY_INS;
+    case InputKey::Delete:
+        return KEY_DEL;
+    case InputKey::Backspace:
+        return KEY_BS;
+    case InputKey::Enter:
+        return KEY_ENTER;
+    case InputKey::BackTab:
+        return KEY_SHIFTTAB;
+    case InputKey::KeypadPlus:
+        return KEY_ADD;
+    case InputKey::KeypadMinus:
+        return KEY_SUBTRACT;
+    case InputKey::KeypadStar:
+        return KEY_MULTIPLY;
+    case InputKey::KeypadSlash:
+        return KEY_DIVIDE;
+    case InputKey::KeypadEnter:
+        return KEY_NUMENTER;
+    case InputKey::CtrlUp:
+        return KEY_CTRL | KEY_UP;
+    case InputKey::CtrlDown:
+        return KEY_CTRLDOWN;
+    default:
+        return 0;
+    }
+}
+
+void TerminalFrontEnd::Run(Dialog& dialog) {
+    try {
+        Loop(dialog);
+    } catch (...) {
+        failure_ = std::current_exception();
+    }
+    if (!dialog.Closed())
+        dialog.ForceClose(-1);
+}
+
+// Ctrl+C and SIGINT: the key goes to the procedure first; unless it takes it, the dialog closes
+// as with Esc.
+void TerminalFrontEnd::Interrupt(Dialog& dialog) {
+    if (!dialog.Key(kCtrlC) && !dialog.Closed())
+        dialog.Close(-1);
+}
+
+void TerminalFrontEnd::Loop(Dialog& dialog) {
+    offsets_.assign(static_cast<std::size_t>(dialog.ItemCount()), 0);
+    while (!dialog.Closed()) {
+        bool fits = Draw(dialog);
+        terminal_.Flush();
+        if (options_.crashAfterDrawing && fits && !crashed_) {
+            crashed_ = true;
+            std::raise(SIGSEGV);
+        }
+        InputKey input = terminal_.ReadKey(-1);
+        switch (input.kind) {
+        case InputKey::Kind::Hangup:
+            hung_up_ = true;
+            dialog.ForceClose(-1);
+            return;
+        case InputKey::Kind::Interrupt:
+            Interrupt(dialog);
+            continue;
+        case InputKey::Kind::None:
+        case InputKey::Kind::Resize:
+            continue;
+        default:
+            break;
+        }
+        int key = HostKey(input);
+        if (key == 0)
+            continue;
+        // While the terminal is too small the dialog cannot be seen: only closing it works.
+        if (!fits && key != KEY_ESC && key != KEY_F10 && key != kCtrlC)
+            continue;
+        if (key == kCtrlC) {
+            Interrupt(dialog);
+            continue;
+        }
+        int focus = dialog.Focus();
+        bool used = dialog.Key(key);
+        if (dialog.Closed())
+            break;
+        Outcome outcome = Outcome::Back;
+        if (std::optional<std::string> topic = dialog.TakeHelpRequest())
+            outcome = ShowHelp(*topic);
+        else if (!used && key == KEY_CTRLDOWN && focus == dialog.Focus())
+            outcome = ShowHistory(dialog, focus);
+        if (outcome == Outcome::Hangup) {
+            hung_up_ = true;
+            dialog.ForceClose(-1);
+            return;
+        }
+        if (outcome == Outcome::Interrupt)
+            Interrupt(dialog);
+    }
+}
+
+bool TerminalFrontEnd::Draw(Dialog& dialog) {
+    const DialogGeometry& geometry = dialog.Geometry();
+    int width = geometry.Width(), height = geometry.Height();
+    int columns = terminal_.Columns(), rows = terminal_.Rows();
+    terminal_.Clear(kScreen);
+    terminal_.HideCursor();
+    int x0 = geometry.centred ? (columns - width) / 2 : geometry.x1;
+    int y0 = geometry.centred ? (rows - height) / 2 : geometry.y1;
+    if (x0 < 0 || y0 < 0 || x0 + width > columns || y0 + height > rows) {
+        DrawTooSmall(width, height);
+        return false;
+    }
+    Fill(terminal_, x0, y0, x0 + width - 1, y0 + height - 1, kDialog);
+    DrawItems(dialog, x0, y0);
+    return true;
+}
+
+void TerminalFrontEnd::DrawTooSmall(int width, int height) {
+    int columns = terminal_.Columns(), rows = terminal_.Rows();
+    std::string text = "Terminal " + std::to_string(columns) + "x" + std::to_string(rows) +
+                       ": the calculator needs " + std::to_string(width) + "x" +
+                       std::to_string(height) + ". Enlarge the window, or press Esc.";
+    std::vector<std::string> lines = WrapWords(text, std::min(columns, 44));
+    int top = std::max((rows - static_cast<int>(lines.size())) / 2, 0);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        terminal_.Put(std::max((columns - Length(lines[i])) / 2, 0), top + static_cast<int>(i),
+                      lines[i], kScreen);
+}
+
+void TerminalFrontEnd::DrawItems(Dialog& dialog, int x0, int y0) {
+    int width = dialog.Geometry().Width();
+    std::map<int, int> centred = CentredColumns(dialog, width);
+    for (int i = 0; i < dialog.ItemCount(); ++i) {
+        const FarDialogItem& item = dialog.Item(i);
+        if ((item.Flags & DIF_HIDDEN) != 0)
+            continue;
+        bool ownColour = (item.Flags & DIF_SETCOLOR) != 0;
+        Attribute colour = ownColour ? static_cast<Attribute>(item.Flags & DIF_COLORMASK) : kDialog;
+        auto at = centred.find(i);
+        int x = x0 + (at != centred.end() ? at->second : item.X1);
+        int y = y0 + item.Y1;
+        switch (item.Type) {
+        case DI_DOUBLEBOX:
+        case DI_SINGLEBOX:
+            DrawBox(terminal_, x0 + item.X1, y, x0 + item.X2, y0 + item.Y2,
+                    item.Type == DI_DOUBLEBOX, colour);
+            DrawTitle(terminal_, x0 + item.X1, x0 + item.X2, y, item.Data, colour);
+            break;
+        case DI_TEXT:
+            if ((item.Flags & DIF_SEPARATOR) != 0) {
+                // Across the box that holds the row, joining its edges; across the whole dialog
+                // when no box does.
+                int left = x0, right = x0 + width - 1;
+                Glyph leftEnd = Glyph::Horizontal, rightEnd = Glyph::Horizontal;
+                for (const FarDialogItem& box : dialog.Items()) {
+                    if (IsBox(box.Type) && box.Y1 < item.Y1 && item.Y1 < box.Y2) {
+                        left = x0 + box.X1;
+                        right = x0 + box.X2;
+                        bool twin = box.Type == DI_DOUBLEBOX;
+                        leftEnd = twin ? Glyph::DoubleTeeRight : Glyph::TeeRight;
+                        rightEnd = twin ? Glyph::DoubleTeeLeft : Glyph::TeeLeft;
+                        break;
+                    }
+                }
+                terminal_.PutGlyph(left, y, leftEnd, 1, colour);
+                terminal_.PutGlyph(left + 1, y, Glyph::Horizontal, right - left - 1, colour);
+                terminal_.PutGlyph(right, y, rightEnd, 1, colour);
+                DrawTitle(terminal_, left, right, y, item.Data, colour);
+                break;
+            }
+            {
+                std::string text = Shown(item.Data);
+                if (at == centred.end() && item.X2 > item.X1)
+                    text = text.substr(0, static_cast<std::size_t>(item.X2 - item.X1 + 1));
+                terminal_.Put(x, y, text, colour);
+            }
+            break;
+        case DI_VTEXT: {
+            std::string text = Shown(item.Data);
+            for (int k = 0; k < Length(text); ++k)
+                terminal_.Put(x, y + k, text.substr(static_cast<std::size_t>(k), 1), colour);
+            break;
+        }
+        case DI_EDIT:
+        case DI_FIXEDIT:
+        case DI_PSWEDIT:
+            DrawEdit(dialog, i, x0, y0);
+            break;
+        case DI_BUTTON: {
+            bool focused = dialog.Focus() == i;
+            terminal_.Put(x, y, ButtonText(item),
+                          focused ? kButtonFocused : (ownColour ? colour : kDialog));
+            break;
+        }
+        default:
+            break; // types this host does not serve
+        }
+    }
+}
+
+void TerminalFrontEnd::DrawEdit(Dialog& dialog, int item, int x0, int y0) {
+    const FarDialogItem& record = dialog.Item(item);
+    int width = std::max(record.X2 - record.X1 + 1, 1);
+    std::string text =
+        record.Type == DI_PSWEDIT ? std::string(std::strlen(record.Data), '*') : Shown(record.Data);
+    int length = Length(text);
+    bool focused = dialog.Focus() == item;
+    bool readOnly = dialog.IsReadOnly(item);
+    int& offset = offsets_.at(static_cast<std::size_t>(item));
+    int cursor = std::clamp(dialog.Cursor(item), 0, length);
+    if (focused) {
+        // Keep the cursor in sight, with room for one more character at the end.
+        if (cursor < offset)
+            offset = cursor;
+        if (cursor >= offset + width)
+            offset = cursor - width + 1;
+    }
+    offset = std::clamp(offset, 0, std::max(length - width + 1, 0));
+    if (length < width)
+        offset = 0;
+
+    Attribute field = readOnly ? kReadOnly : kEdit;
+    if ((record.Flags & DIF_SETCOLOR) != 0)
+        field = static_cast<Attribute>(record.Flags & DIF_COLORMASK);
+    // An unchanged field shows its text as selected while it has the focus: the first key typed
+    // replaces it.
+    Attribute textColour = focused && !readOnly && dialog.Unchanged(item) ? kEditSelected : field;
+    std::string shown = text.substr(static_cast<std::size_t>(std::min(offset, length)),
+                                    static_cast<std::size_t>(width));
+    int x = x0 + record.X1, y = y0 + record.Y1;
+    terminal_.Put(x, y, std::string(static_cast<std::size_t>(width), ' '), field);
+    terminal_.Put(x, y, shown, textColour);
+    if ((record.Flags & DIF_HISTORY) != 0 && !readOnly)
+        terminal_.PutGlyph(x + width, y, Glyph::ArrowDown, 1, kDialog);
+    if (focused)
+        terminal_.ShowCursor(x + cursor - offset, y);
+}
+
+std::optional<TerminalFrontEnd::Outcome> TerminalFrontEnd::PopupEnd(const InputKey& key) const {
+    switch (key.kind) {
+    case InputKey::Kind::Hangup:
+        return Outcome::Hangup;
+    case InputKey::Kind::Interrupt:
+        return Outcome::Interrupt;
+    default:
+        break;
+    }
+    int code = HostKey(key);
+    if (code == kCtrlC)
+        return Outcome::Interrupt;
+    if (code == KEY_ESC || code == KEY_F10)
+        return Outcome::Back;
+    return std::nullopt;
+}
+
+TerminalFrontEnd::Outcome TerminalFrontEnd::ShowMessage(const std::string& title,
+                                                        const std::string& text) {
+    for (;;) {
+        int columns = terminal_.Columns(), rows = terminal_.Rows();
+        std::vector<std::string> lines = WrapWords(Shown(text), std::min(columns, 76) - 6);
+        int width = 6;
+        for (const std::string& line : lines)
+            width = std::max(width, Length(line) + 6);
+        int height = static_cast<int>(lines.size()) + 4;
+        int left = std::max((columns - width) / 2, 0), top = std::max((rows - height) / 2, 0);
+        terminal_.Clear(kScreen);
+        terminal_.HideCursor();
+        Fill(terminal_, left, top, left + width - 1, top + height - 1, kDialog);
+        DrawBox(terminal_, left + 1, top, left + width - 2, top + height - 1, true, kDialog);
+        DrawTitle(terminal_, left + 1, left + width - 2, top, title, kDialog);
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            terminal_.Put(left + 3, top + 2 + static_cast<int>(i), lines[i], kDialog);
+        terminal_.Flush();
+        InputKey key = terminal_.ReadKey(-1);
+        if (std::optional<Outcome> end = PopupEnd(key))
+            return *end;
+        int code = HostKey(key);
+        if (code == KEY_ENTER || code == KEY_NUMENTER)
+            return Outcome::Back;
+    }
+}
+
+TerminalFrontEnd::Outcome TerminalFrontEnd::ShowHelp(const std::string& topic) {
+    if (!help_) {
+        try {
+            help_ =
+                ReadHelpFile(ChooseLanguageFile(options_.helpFolder, ".hlf", options_.language));
+        } catch (const HostError& error) {
+            return ShowMessage("Help", error.what());
+        }
+    }
+    std::vector<HelpLine> lines;
+    int renderedWidth = -1;
+    int top = 0; // first body line shown
+    for (;;) {
+        int columns = terminal_.Columns(), rows = terminal_.Rows();
+        int width = std::min(columns, 80), height = rows;
+        if (width < 20 || height < 6) {
+            terminal_.Clear(kScreen);
+            terminal_.Put(0, 0, "The terminal is too small for the help.", kScreen);
+        } else {
+            int inner = width - 4;
+            if (inner != renderedWidth) {
+                try {
+                    lines = RenderHelpTopic(*help_, topic, inner);
+                } catch (const HostError& error) {
+                    return ShowMessage("Help", error.what());
+                }
+                renderedWidth = inner;
+            }
+            std::vector<const HelpLine*> title, body;
+            for (const HelpLine& line : lines)
+                (line.title ? title : body).push_back(&line);
+            int left = (columns - width) / 2;
+            int bodyTop = 1 + static_cast<int>(title.size()) + (title.empty() ? 0 : 1);
+            int page = std::max(height - 1 - bodyTop, 1);
+            top = std::clamp(top, 0, std::max(static_cast<int>(body.size()) - page, 0));
+
+            terminal_.Clear(kScreen);
+            terminal_.HideCursor();
+            Fill(terminal_, left, 0, left + width - 1, height - 1, kHelp);
+            DrawBox(terminal_, left, 0, left + width - 1, height - 1, true, kHelp);
+            DrawTitle(terminal_, left, left + width - 1, 0, "Help", kHelp);
+            auto drawLine = [&](const HelpLine& line, int y) {
+                std::string text = Shown(line.text).substr(0, static_cast<std::size_t>(inner));
+                for (std::size_t k = 0; k < text.size(); ++k) {
+                    char mark = k < line.marks.size() ? line.marks[k] : ' ';
+                    Attribute attr = mark == '#' ? kHelpHighlight : mark == '~' ? kHelpLink : kHelp;
+                    terminal_.Put(left + 2 + static_cast<int>(k), y, text.substr(k, 1), attr);
+                }
+            };
+            for (std::size_t k = 0; k < title.size(); ++k)
+                drawLine(*title[k], 1 + static_cast<int>(k));
+            if (!title.empty()) {
+                int y = 1 + static_cast<int>(title.size());
+                terminal_.PutGlyph(left, y, Glyph::DoubleTeeRight, 1, kHelp);
+                terminal_.PutGlyph(left + 1, y, Glyph::Horizontal, width - 2, kHelp);
+                terminal_.PutGlyph(left + width - 1, y, Glyph::DoubleTeeLeft, 1, kHelp);
+            }
+            for (int k = 0; k < page && top + k < static_cast<int>(body.size()); ++k)
+                drawLine(*body[static_cast<std::size_t>(top + k)], bodyTop + k);
+            if (top > 0)
+                terminal_.PutGlyph(left + width - 1, bodyTop, Glyph::ArrowUp, 1, kHelp);
+            if (top + page < static_cast<int>(body.size()))
+                terminal_.PutGlyph(left + width - 1, height - 2, Glyph::ArrowDown, 1, kHelp);
+
+            terminal_.Flush();
+            InputKey key = terminal_.ReadKey(-1);
+            if (std::optional<Outcome> end = PopupEnd(key))
+                return *end;
+            switch (HostKey(key)) {
+            case KEY_UP:
+                --top;
+                break;
+            case KEY_DOWN:
+                ++top;
+                break;
+            case KEY_PGUP:
+                top -= page;
+                break;
+            case KEY_PGDN:
+                top += page;
+                break;
+            case KEY_HOME:
+                top = 0;
+                break;
+            case KEY_END:
+                top = static_cast<int>(body.size());
+                break;
+            default:
+                break;
+            }
+            continue;
+        }
+        terminal_.Flush();
+        if (std::optional<Outcome> end = PopupEnd(terminal_.ReadKey(-1)))
+            return *end;
+    }
+}
+
+TerminalFrontEnd::Outcome TerminalFrontEnd::ShowHistory(Dialog& dialog, int item) {
+    if (options_.history == nullptr || !dialog.IsEditField(item) || dialog.IsReadOnly(item) ||
+        dialog.HistoryName(item).empty())
+        return Outcome::Back;
+    std::vector<std::string> entries = options_.history->Entries(dialog.HistoryName(item));
+    if (entries.empty())
+        return Outcome::Back;
+    int count = static_cast<int>(entries.size());
+    int chosen = count - 1; // the newest, at the bottom
+    int first = 0;
+    for (;;) {
+        if (!Draw(dialog)) {
+            terminal_.Flush();
+            if (std::optional<Outcome> end = PopupEnd(terminal_.ReadKey(-1)))
+                return *end;
+            continue;
+        }
+        const FarDialogItem& field = dialog.Item(item);
+        const DialogGeometry& geometry = dialog.Geometry();
+        int columns = terminal_.Columns(), rows = terminal_.Rows();
+        int x0 = geometry.centred ? (columns - geometry.Width()) / 2 : geometry.x1;
+        int y0 = geometry.centred ? (rows - geometry.Height()) / 2 : geometry.y1;
+        int shown = std::min({count, kHistoryRows, std::max(rows - 2, 1)});
+        int left = x0 + field.X1 - 1, right = x0 + field.X2 + 1;
+        int top = y0 + field.Y1 + 1; // below the field, or above it when there is no room
+        if (top + shown + 1 >= rows)
+            top = std::max(y0 + field.Y1 - shown - 2, 0);
+        first = std::clamp(first, std::max(chosen - shown + 1, 0), chosen);
+
+        terminal_.HideCursor();
+        Fill(terminal_, left, top, right, top + shown + 1, kMenu);
+        DrawBox(terminal_, left, top, right, top + shown + 1, true, kMenu);
+        DrawTitle(terminal_, left, right, top, "History", kMenu);
+        int inner = right - left - 1;
+        for (int k = 0; k < shown && first + k < count; ++k) {
+            int index = first + k;
+            std::string text(1, ' ');
+            text += Shown(entries[static_cast<std::size_t>(index)]);
+            text.resize(static_cast<std::size_t>(std::max(inner, 0)), ' ');
+            terminal_.Put(left + 1, top + 1 + k, text, index == chosen ? kMenuSelected : kMenu);
+        }
+        terminal_.Flush();
+
+        InputKey key = terminal_.ReadKey(-1);
+        if (std::optional<Outcome> end = PopupEnd(key))
+            return *end;
+        switch (HostKey(key)) {
+        case KEY_UP:
+            chosen = std::max(chosen - 1, 0);
+            break;
+        case KEY_DOWN:
+            chosen = std::min(chosen + 1, count - 1);
+            break;
+        case KEY_PGUP:
+            chosen = std::max(chosen - shown, 0);
+            break;
+        case KEY_PGDN:
+            chosen = std::min(chosen + shown, count - 1);
+            break;
+        case KEY_HOME:
+            chosen = 0;
+            break;
+        case KEY_END:
+            chosen = count - 1;
+            break;
+        case KEY_ENTER:
+        case KEY_NUMENTER:
+            // As if the user had typed the entry: one change, the procedure hears of it.
+            dialog.EditText(item, entries[static_cast<std::size_t>(chosen)]);
+            return Outcome::Back;
+        default:
+            break;
+        }
+    }
+}
+
+} // namespace numo::console

@@ -1,0 +1,76 @@
+// The interactive front end: runs a module's dialog in a terminal as the host does. It draws the
+// dialog's items by their type, flags and colours from the dialog's records (nothing about any
+// particular module's items is known here), turns the terminal's keys into the host's key codes
+// and hands them to the dialog (which sends each to the dialog procedure as DN_KEY first), and
+// shows the help window (F1) and the history lists (Ctrl+Down on an edit field with a history).
+//
+// Keys beyond the dialog's own: Alt+= and Alt+- are delivered as KEY_ADD and KEY_SUBTRACT, for
+// terminals that send a plain "+" and "-" for the keypad's keys; Ctrl+C (or SIGINT) closes the
+// dialog as Esc does, unless the procedure takes it. Bytes from 0x80 up (a UTF-8 character is
+// several of them) reach the field as the host's 8-bit characters and are shown as '?', so a
+// character that is not one of the host's never disturbs the screen.
+#pragma once
+
+#include "console/dialog.h"
+#include "console/help_file.h"
+#include "console/terminal.h"
+
+#include <exception>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace numo::console {
+
+class TerminalFrontEnd : public FrontEnd {
+public:
+    struct Options {
+        std::string helpFolder;           // the module's folder: its help files lie there
+        std::string language = "English"; // which help file to choose
+        HistoryStore* history = nullptr;  // the lists Ctrl+Down shows; none when null
+        // Debugging aid for the test of the crash handler: raise SIGSEGV once the dialog is on
+        // the screen. Set by the program from a hidden environment variable (see cli.cpp).
+        bool crashAfterDrawing = false;
+    };
+
+    TerminalFrontEnd(Terminal& terminal, Options options);
+
+    void Run(Dialog& dialog) override;
+
+    // The terminal went away (or SIGTERM) while the dialog ran: it was closed without asking.
+    bool HungUp() const { return hung_up_; }
+    // An exception from inside the dialog's run cannot cross the module's DialogEx: it is kept,
+    // the dialog closed, and the caller raises it again here once DialogEx has returned.
+    void RethrowFailure();
+
+    // The host's key code for a terminal key, or 0 for none.
+    static int HostKey(const InputKey& key);
+    // The key code of Ctrl+C.
+    static constexpr int kCtrlC = 0x01000000 | 'C';
+
+private:
+    enum class Outcome { Back, Interrupt, Hangup };
+
+    void Loop(Dialog& dialog);
+    void Interrupt(Dialog& dialog);
+    // Paints the dialog; false when the terminal is too small for it (a message instead).
+    bool Draw(Dialog& dialog);
+    void DrawItems(Dialog& dialog, int x0, int y0);
+    void DrawEdit(Dialog& dialog, int item, int x0, int y0);
+    void DrawTooSmall(int width, int height);
+    Outcome ShowHelp(const std::string& topic);
+    Outcome ShowMessage(const std::string& title, const std::string& text);
+    Outcome ShowHistory(Dialog& dialog, int item);
+    // A key while a popup is up: a closing event, or nothing.
+    std::optional<Outcome> PopupEnd(const InputKey& key) const;
+
+    Terminal& terminal_;
+    Options options_;
+    std::vector<int> offsets_; // first shown character of each edit field
+    std::optional<HelpFile> help_;
+    bool hung_up_ = false;
+    bool crashed_ = false;
+    std::exception_ptr failure_;
+};
+
+} // namespace numo::console

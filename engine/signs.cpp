@@ -36,18 +36,19 @@ bool RewriteSigns(char* formula, std::size_t capacity) {
     }
     if (capacity == 0 || kept + zeros > capacity - 1)
         return false; // nothing written yet, so the text is unchanged
-    if (kept == length && zeros == 0)
-        return true; // no sign to rewrite, the usual case: the two passes would change nothing
 
-    // Forward: close the gaps of the dropped "+".
-    std::size_t out = 0;
-    lastKept = '\0';
-    for (std::size_t i = 0; formula[i] != '\0'; ++i) {
-        const char ch = formula[i];
-        if (IsDroppedPlus(i, ch, lastKept))
-            continue;
-        formula[out++] = ch;
-        lastKept = ch;
+    // Forward: close the gaps of the dropped "+" (when no "+" is dropped, the usual case, this
+    // would copy every character onto itself).
+    if (kept != length) {
+        std::size_t out = 0;
+        lastKept = '\0';
+        for (std::size_t i = 0; formula[i] != '\0'; ++i) {
+            const char ch = formula[i];
+            if (IsDroppedPlus(i, ch, lastKept))
+                continue;
+            formula[out++] = ch;
+            lastKept = ch;
+        }
     }
 
     // Backward: spread the text out, a "0" before every "-" that follows "(" (and the leading

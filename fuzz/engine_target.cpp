@@ -11,6 +11,9 @@
 //   tokens in which every operator finds two values and every function one, with exactly one
 //   value left at the end;
 // - a refused evaluation leaves the result at 0;
+// - every number reads to the double the C library's strtod gives for it (the engine reads plain
+//   decimals on a faster path of its own): each variable text taken as a number, each number
+//   token of the postfix text, and the value of a formula that is one number;
 // - no heap block outlives the edit.
 #include "engine/evaluator.h"
 #include "engine/heap.h"
@@ -25,6 +28,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -65,6 +70,25 @@ bool IsNumber(std::string_view token) {
     return !token.empty() && token.find_first_not_of("0123456789.") == std::string_view::npos;
 }
 
+// The same double, bit for bit (so that -0 differs from 0).
+bool SameDouble(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// Enough digits to tell any two doubles apart.
+std::string AllDigits(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.17g", value);
+    return text;
+}
+
+void CheckReadAsStrtod(const std::string& text, double value, const char* what) {
+    double expected = std::strtod(text.c_str(), nullptr);
+    FUZZ_CHECK(SameDouble(value, expected), std::string(what) + " '" + Escaped(text) +
+                                                "' read as " + AllDigits(value) +
+                                                ", strtod gives " + AllDigits(expected));
+}
+
 // Walks the postfix text as a stack machine that only counts: the shape the evaluator relies
 // on, checked apart from the evaluator (which takes 0 for a missing value instead of failing).
 void CheckPostfixShape(std::string_view postfix, const std::string& formula) {
@@ -85,6 +109,13 @@ void CheckPostfixShape(std::string_view postfix, const std::string& formula) {
                                        "' finds fewer than two values in " + where + "'");
             --depth;
         } else {
+            if (IsNumber(token)) {
+                std::string number(token);
+                double value = 0;
+                FUZZ_CHECK(ParseNumber(number.c_str(), &value) == 0,
+                           "number token '" + number + "' is no number to ParseNumber");
+                CheckReadAsStrtod(number, value, "number token");
+            }
             bool operand = IsNumber(token) ||
                            (token.size() == 1 && std::strchr(kOneLetterNames, token[0]) != nullptr);
             FUZZ_CHECK(operand, "unknown token '" + Escaped(token) + "' in " + where + "'");
@@ -111,6 +142,7 @@ bool ReadVariables(std::string_view rest) {
                    "ParseNumber('" + Escaped(text) + "') gave " + std::to_string(status));
         if (status != 0)
             return false;
+        CheckReadAsStrtod(text, *value, "variable text");
     }
     return true;
 }
@@ -145,6 +177,8 @@ void RunEdit(std::string_view input) {
                "evaluator gave " + std::to_string(status) + " for '" + Escaped(postfix) + "'");
     FUZZ_CHECK(status == MsgOk || result == 0,
                "refused evaluation of '" + Escaped(postfix) + "' left " + std::to_string(result));
+    if (IsNumber(formula))
+        CheckReadAsStrtod(formula, result, "the formula");
     MemFree(postfix);
 }
 } // namespace

@@ -42,7 +42,7 @@ class Layout : public ::testing::Test {
 protected:
     void SetUp() override {
         for (int i = 0; i < kMessageCount; ++i)
-            gMessages[i] = "M" + std::to_string(i);
+            gMessages[i] = std::to_string(i).insert(0, 1, 'M'); // "M<n>"
         info.StructSize = sizeof info;
         info.GetMsg = MarkedGetMsg;
         info.DialogEx = RecordingDialogEx;

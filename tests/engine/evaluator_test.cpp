@@ -4,6 +4,8 @@
 #include "engine/heap_check.h"
 #include "engine/postfix.h"
 
+#include "engine/text_build.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -34,19 +36,6 @@ const double kInf = std::numeric_limits<double>::infinity();
 const double kPiBits = FromBits(0x400921FB54442D18);
 const double kHalfPiBits = FromBits(0x3FF921FB54442D18);
 
-// Joins its parts (a plain chain of + on temporaries trips a false GCC 12 -Wrestrict warning).
-template <typename... Parts> std::string Cat(const Parts&... parts) {
-    std::string text;
-    ((text += parts), ...);
-    return text;
-}
-
-std::string Repeat(const std::string& part, int times) {
-    std::string text;
-    for (int i = 0; i < times; ++i)
-        text += part;
-    return text;
-}
 
 // A NaN made the way a user makes one: infinity minus infinity.
 #define NAN_TEXT "1000 exp 1000 exp -"
@@ -396,7 +385,7 @@ TEST(NumberReading, EveryNumberGivesStrtodsDouble) {
             text += static_cast<char>('0' + random() % 10);
         const int point = static_cast<int>(random() % (digits + 2)); // digits + 1: no point
         if (point <= digits)
-            text.insert(static_cast<std::size_t>(point), ".");
+            text.insert(static_cast<std::size_t>(point), 1, '.');
         numbers.push_back(text);
     }
     for (const std::string& text : numbers) {

@@ -4,6 +4,8 @@
 #include "engine/postfix.h"
 #include "engine/vocabulary.h"
 
+#include "engine/text_build.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -46,19 +48,6 @@ std::string Tokens(const char* text) {
     return joined;
 }
 
-// Joins its parts (a plain chain of + on temporaries trips a false GCC 12 -Wrestrict warning).
-template <typename... Parts> std::string Cat(const Parts&... parts) {
-    std::string text;
-    ((text += parts), ...);
-    return text;
-}
-
-std::string Repeat(const std::string& part, int times) {
-    std::string text;
-    for (int i = 0; i < times; ++i)
-        text += part;
-    return text;
-}
 
 // ---------------------------------------------------------------------------------------------
 // TokenStack

@@ -103,10 +103,7 @@ HelpFile ParseHelpFile(std::string_view contents, const std::string& path) {
     std::vector<std::string_view> lines = SplitLines(contents);
     HelpFile file;
     file.path = path;
-    file.language = lines.empty() ? "" : HeaderLanguage(lines.front());
-    if (file.language.empty())
-        throw HostError("help file " + path +
-                        " is malformed: its first line must be .Language=<Name>,<Description>");
+    file.language = RequireHeaderLanguage(lines, "help file", path);
     bool inHeader = true;
     for (std::size_t i = 1; i < lines.size(); ++i) {
         std::string_view line = WithoutLineEnd(lines[i]);

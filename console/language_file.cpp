@@ -62,14 +62,20 @@ std::string HeaderLanguage(std::string_view firstLine) {
     return std::string(Trim(rest.substr(0, rest.find(','))));
 }
 
+std::string RequireHeaderLanguage(const std::vector<std::string_view>& lines, const char* kind,
+                                  const std::string& path) {
+    std::string name = lines.empty() ? "" : HeaderLanguage(lines.front());
+    if (name.empty())
+        throw HostError(std::string(kind) + " " + path +
+                        " is malformed: its first line must be .Language=<Name>,<Description>");
+    return name;
+}
+
 LanguageFile ParseLanguageFile(std::string_view contents, const std::string& path) {
     std::vector<std::string_view> lines = SplitLines(contents);
     LanguageFile file;
     file.path = path;
-    file.name = lines.empty() ? "" : HeaderLanguage(lines.front());
-    if (file.name.empty())
-        throw HostError("language file " + path +
-                        " is malformed: its first line must be .Language=<Name>,<Description>");
+    file.name = RequireHeaderLanguage(lines, "language file", path);
     std::string_view header = Trim(lines.front()).substr(kHeader.size());
     std::size_t comma = header.find(',');
     if (comma != std::string_view::npos)

@@ -35,6 +35,11 @@ std::string UnquoteMessage(std::string_view line);
 // "" when the line is no such header.
 std::string HeaderLanguage(std::string_view firstLine);
 
+// The language name of a file whose lines are given; throws HostError naming the file (`kind`
+// says which: "language file", "help file") when its first line is no such header.
+std::string RequireHeaderLanguage(const std::vector<std::string_view>& lines, const char* kind,
+                                  const std::string& path);
+
 // Chooses among the files with the given extension (".lng" or ".hlf", compared ignoring case) in
 // folder as the host does: the one whose language name equals `language` ignoring case, else the
 // one named "English", else the last one in name order. Files without a header take no part.

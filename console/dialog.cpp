@@ -131,8 +131,8 @@ void Dialog::Open(LONG_PTR param) {
 }
 
 LONG_PTR Dialog::CallProc(int msg, int param1, LONG_PTR param2) {
-    if (recorder_ != nullptr)
-        recorder_->Add(DialogCall(Service::Event, msg, param1, param2));
+    if (CallRecorder* recorder = Recording(recorder_))
+        recorder->Add(DialogCall(Service::Event, msg, param1, param2));
     if (proc_ == nullptr)
         return DefaultProcessing(msg, param1, param2);
     return proc_(Handle(), msg, param1, param2);

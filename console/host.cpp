@@ -22,7 +22,7 @@ Registry& Hosts() {
 
 CallRecorder* CurrentRecorder() {
     Host* host = Host::Current();
-    return host != nullptr ? &host->Recorder() : nullptr;
+    return host != nullptr ? Recording(&host->Recorder()) : nullptr;
 }
 
 void RecordPlain(Service service, int msg, std::string text, std::string line) {
@@ -157,7 +157,8 @@ const char* WINAPI GetMsg(INT_PTR PluginNumber, int MsgId) {
     Host* host = Host::FromModuleNumber(PluginNumber);
     if (host == nullptr)
         return "";
-    host->Recorder().Add(Call{Service::GetMsg, MsgId, 0, 0, "", "GetMsg " + std::to_string(MsgId)});
+    if (CallRecorder* recorder = Recording(&host->Recorder()))
+        recorder->Add(Call{Service::GetMsg, MsgId, 0, 0, "", "GetMsg " + std::to_string(MsgId)});
     return host->Message(MsgId);
 }
 
@@ -167,12 +168,14 @@ int WINAPI DialogEx(INT_PTR PluginNumber, int X1, int Y1, int X2, int Y2, const 
     Host* host = Host::FromModuleNumber(PluginNumber);
     if (host == nullptr)
         return -1;
-    std::string topic = HelpTopic != nullptr ? HelpTopic : "";
-    std::string line = "DialogEx " + std::to_string(X1) + " " + std::to_string(Y1) + " " +
-                       std::to_string(X2) + " " + std::to_string(Y2) + " " + topic + " " +
-                       std::to_string(ItemsNumber) + " " + std::to_string(Reserved) + " " +
-                       std::to_string(Flags) + " " + std::to_string(Param);
-    host->Recorder().Add(Call{Service::DialogEx, 0, 0, Param, topic, line});
+    if (CallRecorder* recorder = Recording(&host->Recorder())) {
+        std::string topic = HelpTopic != nullptr ? HelpTopic : "";
+        std::string line = "DialogEx " + std::to_string(X1) + " " + std::to_string(Y1) + " " +
+                           std::to_string(X2) + " " + std::to_string(Y2) + " " + topic + " " +
+                           std::to_string(ItemsNumber) + " " + std::to_string(Reserved) + " " +
+                           std::to_string(Flags) + " " + std::to_string(Param);
+        recorder->Add(Call{Service::DialogEx, 0, 0, Param, topic, line});
+    }
     return host->RunDialog(X1, Y1, X2, Y2, HelpTopic, Item, ItemsNumber, DlgProc, Param);
 }
 
@@ -180,7 +183,7 @@ LONG_PTR WINAPI SendDlgMessage(HANDLE hDlg, int Msg, int Param1, LONG_PTR Param2
     Dialog* dialog = Dialog::FromHandle(hDlg);
     if (dialog == nullptr)
         return 0;
-    if (CallRecorder* recorder = dialog->Recorder())
+    if (CallRecorder* recorder = Recording(dialog->Recorder()))
         recorder->Add(DialogCall(Service::SendDlgMessage, Msg, Param1, Param2));
     return dialog->Send(Msg, Param1, Param2);
 }
@@ -189,7 +192,7 @@ LONG_PTR WINAPI DefDlgProc(HANDLE hDlg, int Msg, int Param1, LONG_PTR Param2) {
     Dialog* dialog = Dialog::FromHandle(hDlg);
     if (dialog == nullptr)
         return 0;
-    if (CallRecorder* recorder = dialog->Recorder())
+    if (CallRecorder* recorder = Recording(dialog->Recorder()))
         recorder->Add(DialogCall(Service::DefDlgProc, Msg, Param1, Param2));
     return Dialog::DefaultProcessing(Msg, Param1, Param2);
 }

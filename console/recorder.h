@@ -59,6 +59,12 @@ private:
     std::vector<Call> calls_;
 };
 
+// The recorder when it is recording, else null: callers build a call's text only for a recorder
+// that keeps it (the module calls the services many times per edit).
+inline CallRecorder* Recording(CallRecorder* recorder) {
+    return recorder != nullptr && recorder->On() ? recorder : nullptr;
+}
+
 // Builds the call record (with its line) for a dialog message, event or DefDlgProc call.
 Call DialogCall(Service service, int msg, int param1, LONG_PTR param2);
 

@@ -1,12 +1,12 @@
 // The command line of `numo`: parsing, the commands, and the headless runs of the calculator.
 #include "console/cli.h"
 
-#include "console/help_file.h"
-#include "console/host.h"
-#include "console/host_error.h"
-#include "console/language_file.h"
-#include "console/module_loader.h"
-#include "engine/status.h"
+#include "far/calculator_contract.h"
+#include "hostsim/help_file.h"
+#include "hostsim/host.h"
+#include "hostsim/host_error.h"
+#include "hostsim/language_file.h"
+#include "hostsim/module_loader.h"
 
 #ifdef NUMO_TERMINAL
 #include "console/curses_terminal.h"
@@ -30,16 +30,6 @@ extern const char kHelpText[]; // the help file, built into the program
 namespace numo::console {
 
 namespace {
-// The calculator's items that the command line uses.
-constexpr int kFormulaItem = 2;
-constexpr int kPostfixItem = 4;
-constexpr int kVariableItems[3] = {7, 9, 11};
-constexpr int kResultItem = 13;
-constexpr int kHexItem = 18;
-constexpr int kBinItem = 20;
-constexpr int kFirstFaultMessage = 9;
-constexpr int kLastFaultMessage = 33;
-
 constexpr const char* kUsage =
 #ifdef NUMO_TERMINAL
     "Usage: numo [--module PATH] [COMMAND]\n"
@@ -77,7 +67,7 @@ struct UsageError {
 struct Options {
     std::optional<std::string> module;
     std::optional<std::string> variables[3];
-    int decimals = kOpeningDecimals;
+    int decimals = kOpeningPrecision;
     bool batch = false;
     std::optional<std::string> formula;
 };
@@ -94,11 +84,11 @@ int ParseDecimals(const std::string& text) {
         throw UsageError{"DECIMALS must not be negative: '" + text + "'"};
     if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
         throw UsageError{"DECIMALS must be a whole number from 0 to " +
-                         std::to_string(kMaxDecimals) + ": '" + text + "'"};
+                         std::to_string(kMaxPrecision) + ": '" + text + "'"};
     std::string digits = text.substr(std::min(text.find_first_not_of('0'), text.size() - 1));
-    if (digits.size() > 4 || std::stoi(digits) > kMaxDecimals)
+    if (digits.size() > 4 || std::stoi(digits) > kMaxPrecision)
         throw UsageError{"DECIMALS " + text + " is above the calculator's limit of " +
-                         std::to_string(kMaxDecimals)};
+                         std::to_string(kMaxPrecision)};
     return std::stoi(digits);
 }
 
@@ -181,7 +171,7 @@ int ShownStatus(const std::string& result, const LanguageFile& language) {
         if (text.substr(0, Dialog::kMaxTextLength) == result)
             return n;
     }
-    return MsgOk;
+    return kResultMessage;
 }
 
 // Decimals of a plain number ("-12.500" has 3, "7" has 0); -1 for anything else ("inf").
@@ -206,8 +196,8 @@ struct Block {
 };
 
 Block ReadBlock(const Dialog& dialog, const LanguageFile& language) {
-    Block block{dialog.Text(kPostfixItem), dialog.Text(kResultItem), dialog.Text(kHexItem),
-                dialog.Text(kBinItem), 0};
+    Block block{dialog.Text(ItemPostfix), dialog.Text(ItemResult), dialog.Text(ItemHex),
+                dialog.Text(ItemBin), 0};
     block.status = ShownStatus(block.result, language);
     return block;
 }
@@ -221,11 +211,11 @@ void PrintBlock(std::ostream& out, const Block& block) {
 }
 
 void CheckDecimals(const Block& block, int decimals) {
-    int shown = block.status == MsgOk ? ShownDecimals(block.result) : -1;
+    int shown = block.status == kResultMessage ? ShownDecimals(block.result) : -1;
     if (shown >= 0 && shown != decimals)
         throw UsageError{"the module shows " + std::to_string(shown) + " decimals, not the " +
                          std::to_string(decimals) + " asked for: its limit is lower than " +
-                         std::to_string(kMaxDecimals)};
+                         std::to_string(kMaxPrecision)};
 }
 
 void Edit(Dialog& dialog, int item, const std::string& text) {
@@ -235,9 +225,9 @@ void Edit(Dialog& dialog, int item, const std::string& text) {
 }
 
 void SetDecimals(Dialog& dialog, int decimals) {
-    for (int shown = kOpeningDecimals; shown < decimals; ++shown)
+    for (int shown = kOpeningPrecision; shown < decimals; ++shown)
         dialog.Key(KEY_ADD);
-    for (int shown = kOpeningDecimals; shown > decimals; --shown)
+    for (int shown = kOpeningPrecision; shown > decimals; --shown)
         dialog.Key(KEY_SUBTRACT);
 }
 
@@ -250,7 +240,7 @@ void RunCalculator(Session& session, const std::function<void(Dialog&)>& script)
     session.host.Open(session.module.OpenPlugin, [&](Dialog& dialog) {
         ran = true;
         try {
-            if (dialog.ItemCount() <= kBinItem)
+            if (dialog.ItemCount() <= ItemBin)
                 throw UsageError{"the module's dialog has " + std::to_string(dialog.ItemCount()) +
                                  " items, too few for the calculator's"};
             script(dialog);
@@ -295,23 +285,23 @@ int RunEval(const Options& options, const std::string& program, std::istream& in
                 Edit(dialog, kVariableItems[v], *options.variables[v]);
         }
         if (!options.batch) {
-            Edit(dialog, kFormulaItem, *options.formula);
+            Edit(dialog, ItemFormula, *options.formula);
             SetDecimals(dialog, options.decimals);
             Block block = ReadBlock(dialog, language);
             CheckDecimals(block, options.decimals);
             PrintBlock(out, block);
-            exitStatus = block.status == MsgOk ? 0 : 1;
+            exitStatus = block.status == kResultMessage ? 0 : 1;
             return;
         }
         // The decimals carry over from one formula to the next, as they do for a user.
         SetDecimals(dialog, options.decimals);
         for (const std::string& formula : formulas) {
-            Edit(dialog, kFormulaItem, formula);
+            Edit(dialog, ItemFormula, formula);
             Block block = ReadBlock(dialog, language);
             CheckDecimals(block, options.decimals);
             PrintBlock(out, block);
             out << "\n";
-            if (block.status != MsgOk)
+            if (block.status != kResultMessage)
                 exitStatus = 1;
         }
     });

@@ -7,13 +7,6 @@
 
 namespace numo::console {
 
-// The most decimals `numo eval -d` accepts. It must match the module's own upper bound on the
-// decimals of the result (grey plus stops there): the host cannot read the module's count, and a
-// larger value here would print fewer decimals than asked for. A result that shows another
-// number of decimals than asked for is reported as an error all the same.
-constexpr int kMaxDecimals = 200;
-// The decimals the calculator opens with; `-d` presses grey plus or minus from here.
-constexpr int kOpeningDecimals = 3;
 // The language the host runs in: the module's language file is chosen by it.
 constexpr const char* kHostLanguage = "English";
 

@@ -1,7 +1,7 @@
 // The real terminal through ncurses: cells and colours, keys, and putting the terminal back.
 #include "console/curses_terminal.h"
 
-#include "console/host_error.h"
+#include "hostsim/host_error.h"
 
 #include <curses.h>
 #include <term.h>

@@ -15,7 +15,7 @@
 // LastError().
 #pragma once
 
-#include "console/dialog.h"
+#include "hostsim/dialog.h"
 
 #include <cstddef>
 #include <string>

@@ -2,8 +2,8 @@
 // history list.
 #include "console/terminal_front_end.h"
 
-#include "console/host_error.h"
-#include "console/language_file.h"
+#include "hostsim/host_error.h"
+#include "hostsim/language_file.h"
 
 #include <algorithm>
 #include <csignal>

@@ -11,8 +11,8 @@
 // character that is not one of the host's never disturbs the screen.
 #pragma once
 
-#include "console/dialog.h"
-#include "console/help_file.h"
+#include "hostsim/dialog.h"
+#include "hostsim/help_file.h"
 #include "console/terminal.h"
 
 #include <exception>

@@ -2,39 +2,11 @@
 #pragma once
 
 #include "engine/status.h"
-#include "host/far_api.h"
+#include "far/calculator_contract.h"
+#include "far/far_api.h"
 
 #include <cstdint>
 
-// Item numbers of the dialog (ORDER ITEMS: the compact table lists the items in this order).
-enum DialogItem : int {
-    ItemFrame = 0,
-    ItemFormulaLabel = 1,
-    ItemFormula = 2,
-    ItemPostfixLabel = 3,
-    ItemPostfix = 4,
-    ItemSeparator1 = 5,
-    ItemLabelA = 6,
-    ItemVarA = 7,
-    ItemLabelB = 8,
-    ItemVarB = 9,
-    ItemLabelC = 10,
-    ItemVarC = 11,
-    ItemSeparator2 = 12,
-    ItemResult = 13,
-    ItemSeparator3 = 14,
-    ItemButton = 15,
-    ItemMinusHint = 16,
-    ItemPlusHint = 17,
-    ItemHex = 18,
-    ItemHexLabel = 19,
-    ItemBin = 20,
-    ItemBinLabel = 21,
-    kDialogItemCount = 22,
-};
-
-constexpr int kDialogWidth = 64;
-constexpr int kDialogHeight = 15;
 extern const char kHistoryName[]; // "Numo\Numoline"
 extern const char kHelpTopic[];   // "Contents"
 
@@ -65,9 +37,11 @@ extern StatusCode gStatus; // of the last recalculation; 0 before the first one
 extern double gResult;     // meaningful only while gStatus is MsgOk
 extern int gPrecision;     // decimals of the result field, 0..kMaxPrecision
 
-// Upper bound of gPrecision: the widest printed double (-1.8e308, 309 integer digits, a sign and
-// a point) with this many decimals still fits an item's 511 characters.
-constexpr int kMaxPrecision = 200;
+// The message numbers a host relies on are the module's status codes.
+static_assert(kResultMessage == MsgOk);
+static_assert(kFirstFaultMessage == MsgCloseBeforeOpen);
+static_assert(kLastFaultMessage == MsgLgDomain);
+static_assert(kMessageCount == kStatusCount);
 
 // The prepared formula: an item's 511 characters grow by at most half through the sign
 // rewriting (every "(-" and a leading "-" gain a "0").

@@ -19,7 +19,7 @@ void ReprintResult(HANDLE dlg) {
 LONG_PTR WINAPI CalcDlgProc(HANDLE hDlg, int Msg, int Param1, LONG_PTR Param2) {
     switch (Msg) {
     case DN_INITDIALOG: {
-        gPrecision = 3;
+        gPrecision = kOpeningPrecision;
         Send(hDlg, DM_SETFOCUS, ItemFormula, 0);
         // Comes back to this procedure before the send returns: the first recalculation.
         Send(hDlg, DN_EDITCHANGE, ItemFormula, 0);

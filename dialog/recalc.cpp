@@ -14,7 +14,7 @@
 
 StatusCode gStatus = 0;
 double gResult = 0.0;
-int gPrecision = 3;
+int gPrecision = kOpeningPrecision;
 char gFormula[kFormulaSize];
 
 namespace {

@@ -3,17 +3,14 @@
 
 #include "engine/heap.h"
 #include "engine/vocabulary.h"
+#include "platform/locale.h"
 
 #include <array>
-#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
-#if defined(__GLIBC__) && FLT_EVAL_METHOD == 0
-#include <langinfo.h>
-#endif
 
 double gVarA = 0;
 double gVarB = 0;
@@ -241,19 +238,6 @@ constexpr std::array<double, kPlainDigits + 1> BuildPowersOfTen() {
 
 constexpr std::array<double, kPlainDigits + 1> kPowersOfTen = BuildPowersOfTen();
 
-// True when the fast path may be taken: on such a platform, and while strtod reads "." as the
-// decimal mark (it follows LC_NUMERIC, which the module never sets but its host process may).
-bool PointIsDecimalMark() {
-#if defined(__GLIBC__) && FLT_EVAL_METHOD == 0
-    const char* mark = nl_langinfo(RADIXCHAR);
-    return mark[0] == '.' && mark[1] == '\0';
-#else
-    // No fast path: strtod's own rounding decides with other C libraries, and where double
-    // arithmetic carries extra precision (x87) the division could round twice.
-    return false;
-#endif
-}
-
 // The value strtod gives for text[0, length) when that text is a plain decimal (digits and at
 // most one point, at least one digit, at most 15 digits); false for anything else.
 bool ReadPlainDecimal(const char* text, std::size_t length, double* value) {
@@ -356,7 +340,7 @@ StatusCode Apply(int kind, const char* token, std::size_t length, bool plainFast
 StatusCode ParseNumber(const char* text, double* value) {
     if (text[0] == '\0')
         return MsgBadVariable;
-    if (PointIsDecimalMark() && ReadPlainDecimal(text, std::strlen(text), value))
+    if (StrtodReadsPlainDecimals() && ReadPlainDecimal(text, std::strlen(text), value))
         return 0;
     char* end = nullptr;
     *value = std::strtod(text, &end);
@@ -374,7 +358,7 @@ StatusCode EvaluatePostfix(const char* text, double* result) {
             return kEvalNoMemory;
     }
 
-    const bool plainFastPath = PointIsDecimalMark();
+    const bool plainFastPath = StrtodReadsPlainDecimals();
     StatusCode status = MsgOk;
     std::size_t position = 0;
     while (position < length) {

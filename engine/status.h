@@ -46,5 +46,5 @@ enum : StatusCode {
     MsgLgDomain = 33,
 };
 
-// Messages 0..33: the language file must hold at least this many.
-constexpr int kMessageCount = 34;
+// Messages 0..MsgLgDomain: the language file must hold at least this many.
+constexpr int kStatusCount = MsgLgDomain + 1;

@@ -17,9 +17,9 @@
 //
 // The module's calculation state and the host's history are reset for every input, so that an
 // input behaves alike however many ran before it.
-#include "console/dialog.h"
-#include "console/host.h"
-#include "console/language_file.h"
+#include "hostsim/dialog.h"
+#include "hostsim/host.h"
+#include "hostsim/language_file.h"
 #include "dialog/calculator.h"
 #include "engine/evaluator.h"
 #include "engine/status.h"
@@ -129,7 +129,7 @@ void CheckOutputs(const Dialog& dialog, int decimals, const std::string& step) {
 
 // Runs the actions of the input on the open dialog.
 void RunActions(Dialog& dialog, std::string_view input) {
-    int decimals = 3;
+    int decimals = kOpeningPrecision;
     CheckOutputs(dialog, decimals, "the opening");
     std::size_t pos = 0;
     while (pos < input.size()) {
@@ -165,7 +165,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The state a fresh load of the module starts with.
     gStatus = 0;
     gResult = 0;
-    gPrecision = 3;
+    gPrecision = kOpeningPrecision;
     gVarA = gVarB = gVarC = 0;
     std::memset(gFormula, 0, sizeof gFormula);
     MemoryHistory history; // the formula field opens with the history's last entry

@@ -1,7 +1,13 @@
 // The module's copies of the host's service records, and message lookup.
 #pragma once
 
-#include "host/far_api.h"
+#include "far/far_api.h"
+
+#if (defined(__i386__) || defined(_M_IX86)) && defined(__GNUC__) && !defined(__SSE2_MATH__)
+// x87 arithmetic keeps intermediate results at 80 bits, so results could differ from every
+// other build in the last bits; SSE2 rounds each one to a double.
+#error "32-bit x86 builds of the module need -msse2 -mfpmath=sse"
+#endif
 
 // Taken once in SetStartupInfo; gStartupInfo.FSF points at gStdFunctions, so the module never
 // reads the host's own records again.

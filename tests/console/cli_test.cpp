@@ -1,8 +1,8 @@
 // The program `numo` end to end: the built binary, the real module beside it, its output lines
 // and exit statuses.
 #include "console/cli.h"
-#include "console/language_file.h"
-#include "dialog/calculator.h"
+#include "hostsim/language_file.h"
+#include "far/calculator_contract.h"
 #include "engine/status.h"
 
 #include <gtest/gtest.h>
@@ -280,12 +280,10 @@ INSTANTIATE_TEST_SUITE_P(Table, Eval, ::testing::ValuesIn(ReadEvalCases()),
 
 TEST(Cli, MostDecimalsTheHostAcceptsAreShown) {
     // The host's limit must be the module's: above it the module would print fewer decimals.
-    EXPECT_EQ(kMaxDecimals, kMaxPrecision)
-        << "the host's kMaxDecimals (console/cli.h) and the module's kMaxPrecision differ";
-    Outcome outcome = Numo({"eval", "-d", std::to_string(kMaxDecimals), "1/3"});
+    Outcome outcome = Numo({"eval", "-d", std::to_string(kMaxPrecision), "1/3"});
     // Every digit of the double nearest to 1/3, as the C library prints it.
     char printed[512];
-    std::snprintf(printed, sizeof printed, "%.*f", kMaxDecimals, 1.0 / 3.0);
+    std::snprintf(printed, sizeof printed, "%.*f", kMaxPrecision, 1.0 / 3.0);
     EXPECT_EQ(outcome.out, Block("1 3 /", printed, "0", "0", 8));
     EXPECT_EQ(outcome.status, 0) << outcome.err;
 }
@@ -344,7 +342,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"NonNumericDecimals", {"eval", "-d", "x", "1"}, "whole number"},
         BadCase{"FractionalDecimals", {"eval", "-d", "1.5", "1"}, "whole number"},
         BadCase{
-            "DecimalsAboveLimit", {"eval", "-d", std::to_string(kMaxDecimals + 1), "1"}, "limit"},
+            "DecimalsAboveLimit", {"eval", "-d", std::to_string(kMaxPrecision + 1), "1"}, "limit"},
         BadCase{"HugeDecimals", {"eval", "-d", "99999999999999999999", "1"}, "limit"},
         BadCase{"LongBatchLine",
                 {"eval", "--batch"},

@@ -1,7 +1,7 @@
 // The interactive front end on a terminal kept in memory: how items are drawn (place, glyphs,
 // colours, cursor), the keys the dialog procedure receives, closing, a terminal too small, the
 // history list and the help window. The real terminal is covered by the tmux tests.
-#include "console/host.h"
+#include "hostsim/host.h"
 #include "console/terminal_front_end.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The calculator dialog end to end: the module linked in, run by the stand-in host headless,
 // as a user types into it. Call sequences come from the host's call recorder.
-#include "console/host.h"
-#include "console/language_file.h"
+#include "hostsim/host.h"
+#include "hostsim/language_file.h"
 #include "dialog/calculator.h"
 #include "engine/status.h"
 

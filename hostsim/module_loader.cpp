@@ -1,8 +1,8 @@
 // Loading a plug-in module. The system calls differ: LoadLibraryA/GetProcAddress on Windows,
 // dlopen/dlsym elsewhere; each lives in its own block below.
-#include "console/module_loader.h"
+#include "hostsim/module_loader.h"
 
-#include "console/host_error.h"
+#include "hostsim/host_error.h"
 
 #include <filesystem>
 #include <system_error>

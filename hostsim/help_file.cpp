@@ -1,9 +1,9 @@
 // The host's help files: reading, finding a topic, and rendering it to display lines.
-#include "console/help_file.h"
+#include "hostsim/help_file.h"
 
-#include "console/host_error.h"
-#include "console/language_file.h"
-#include "console/text_util.h"
+#include "hostsim/host_error.h"
+#include "hostsim/language_file.h"
+#include "hostsim/text_util.h"
 
 #include <cstdlib>
 

@@ -1,7 +1,7 @@
 // Loading a module from its file, and running it through the host's calls.
-#include "console/host.h"
-#include "console/host_error.h"
-#include "console/module_loader.h"
+#include "hostsim/host.h"
+#include "hostsim/host_error.h"
+#include "hostsim/module_loader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The stand-in host's dialog model and services, driven through DialogEx by a tiny module of the
 // test's own: its dialog procedure logs events and answers as each test tells it.
-#include "console/host.h"
+#include "hostsim/host.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // A record of the service calls a module makes, in order, for tests that check exact sequences.
 #pragma once
 
-#include "host/far_api.h"
+#include "far/far_api.h"
 
 #include <initializer_list>
 #include <string>

@@ -1,7 +1,7 @@
 // Loading a plug-in module and finding its three entry points by their plain names.
 #pragma once
 
-#include "host/far_api.h"
+#include "far/far_api.h"
 
 #include <string>
 

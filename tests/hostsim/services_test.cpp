@@ -1,6 +1,6 @@
 // The host's standard functions: itoa as the C runtime's _itoa, case mapping over the 8-bit
 // character set, and sprintf.
-#include "console/host.h"
+#include "hostsim/host.h"
 
 #include <gtest/gtest.h>
 

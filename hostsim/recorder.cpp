@@ -1,5 +1,5 @@
 // The call recorder: one line per call, so a test compares whole sequences at a glance.
-#include "console/recorder.h"
+#include "hostsim/recorder.h"
 
 #include <algorithm>
 

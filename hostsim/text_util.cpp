@@ -1,7 +1,7 @@
 // Small text helpers shared by the file readers.
-#include "console/text_util.h"
+#include "hostsim/text_util.h"
 
-#include "console/host_error.h"
+#include "hostsim/host_error.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,8 +1,8 @@
 // The host's language files: reading one, and choosing one in a module's folder.
-#include "console/language_file.h"
+#include "hostsim/language_file.h"
 
-#include "console/host_error.h"
-#include "console/text_util.h"
+#include "hostsim/host_error.h"
+#include "hostsim/text_util.h"
 
 #include <algorithm>
 #include <filesystem>

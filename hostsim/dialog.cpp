@@ -1,7 +1,7 @@
 // The stand-in host's dialog model: items, focus, edit fields, keys and events.
-#include "console/dialog.h"
+#include "hostsim/dialog.h"
 
-#include "console/recorder.h"
+#include "hostsim/recorder.h"
 
 #include <algorithm>
 #include <cstring>

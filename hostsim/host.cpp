@@ -1,5 +1,5 @@
 // The stand-in host: services, records and the calls into a module's entry points.
-#include "console/host.h"
+#include "hostsim/host.h"
 
 #include <algorithm>
 #include <cstdarg>

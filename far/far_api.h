@@ -299,11 +299,6 @@ typedef void(WINAPI* GETPLUGININFO)(PluginInfo* Info);
 typedef HANDLE(WINAPI* OPENPLUGIN)(int OpenFrom, INT_PTR Item);
 
 #if defined(__i386__) || defined(_M_IX86)
-#if defined(__GNUC__) && !defined(__SSE2_MATH__)
-// x87 arithmetic keeps intermediate results at 80 bits, so results could differ from every
-// other build in the last bits; SSE2 rounds each one to a double.
-#error "32-bit x86 builds of the module need -msse2 -mfpmath=sse"
-#endif
 // The host's binary layout on its own (32-bit) target.
 static_assert(sizeof(void*) == 4, "i686 target");
 static_assert(sizeof(PluginStartupInfo) == 372, "PluginStartupInfo");

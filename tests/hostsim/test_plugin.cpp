@@ -1,7 +1,7 @@
 // A plug-in of the tests' own for loading a module by its file: it exports the three entry
 // points by their plain names (or, built with NUMO_TEST_NO_OPENPLUGIN, only two of them) and
 // runs a one-field dialog.
-#include "host/far_api.h"
+#include "far/far_api.h"
 
 #include <cstring>
 

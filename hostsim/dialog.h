@@ -20,7 +20,7 @@
 //   them is not served by this host.
 #pragma once
 
-#include "host/far_api.h"
+#include "far/far_api.h"
 
 #include <map>
 #include <optional>

@@ -11,9 +11,9 @@
 // character that is not one of the host's never disturbs the screen.
 #pragma once
 
+#include "console/terminal.h"
 #include "hostsim/dialog.h"
 #include "hostsim/help_file.h"
-#include "console/terminal.h"
 
 #include <exception>
 #include <optional>

@@ -24,15 +24,14 @@ LONG_PTR WINAPI CalcDlgProc(HANDLE hDlg, int Msg, int Param1, LONG_PTR Param2) {
         // Comes back to this procedure before the send returns: the first recalculation.
         Send(hDlg, DN_EDITCHANGE, ItemFormula, 0);
         // Typing into a field edits its text instead of replacing it.
-        static const int fields[] = {ItemFormula, ItemVarA, ItemVarB, ItemVarC,
-                                     ItemPostfix, ItemResult, ItemHex, ItemBin};
+        static const int fields[] = {ItemFormula, ItemVarA,   ItemVarB, ItemVarC,
+                                     ItemPostfix, ItemResult, ItemHex,  ItemBin};
         for (int field : fields)
             Send(hDlg, DM_EDITUNCHANGEDFLAG, field, 0);
         break;
     }
     case DN_EDITCHANGE:
-        if (Param1 == ItemFormula || Param1 == ItemVarA || Param1 == ItemVarB ||
-            Param1 == ItemVarC)
+        if (Param1 == ItemFormula || Param1 == ItemVarA || Param1 == ItemVarB || Param1 == ItemVarC)
             Recalculate(hDlg);
         return 1;
     case DN_KEY:

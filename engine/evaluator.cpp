@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <cstring>
 
-
 double gVarA = 0;
 double gVarB = 0;
 double gVarC = 0;

@@ -7,7 +7,9 @@ namespace {
 HANDLE gHeap = nullptr;
 }
 
-void InitHeap() { gHeap = GetProcessHeap(); }
+void InitHeap() {
+    gHeap = GetProcessHeap();
+}
 
 void* MemAlloc(std::size_t size) {
     if (gHeap == nullptr)

@@ -6,7 +6,9 @@
 
 // Bytes a buffer needs so that RewriteSigns can rewrite a formula of length characters in place
 // (each "(-" and a leading "-" gain a "0"; that is at most length / 2 + 1 characters).
-constexpr std::size_t SignRewriteCapacity(std::size_t length) { return length + length / 2 + 2; }
+constexpr std::size_t SignRewriteCapacity(std::size_t length) {
+    return length + length / 2 + 2;
+}
 
 // In place and in linear time: a leading "-" gets a "0" in front ('-x' -> '0-x'); a leading "+"
 // is dropped; the "+" of every "(+" is dropped, again and again ('(++x' -> '(x'); every "(-"

@@ -12,13 +12,29 @@ constexpr int kFunctionCount = 18;
 // must come before "sqr", and the evaluator selects the operation by position. Defined here, not
 // in vocabulary.cpp, so that the lookup tables below can be derived from it at compile time.
 inline constexpr const char* const FunctionNames[kFunctionCount] = {
-    "sin", "cos",  "tan",  "cot", "asin",  "acos", "atan",  "acot", "ln",
-    "lg",  "exp",  "sqrt", "sqr", "trunc", "frac", "round", "ceil", "floor",
+    "sin", "cos", "tan",  "cot", "asin",  "acos", "atan",  "acot", "ln",
+    "lg",  "exp", "sqrt", "sqr", "trunc", "frac", "round", "ceil", "floor",
 };
 
 enum FunctionIndex : int {
-    FnSin, FnCos, FnTan, FnCot, FnAsin, FnAcos, FnAtan, FnAcot, FnLn, FnLg,
-    FnExp, FnSqrt, FnSqr, FnTrunc, FnFrac, FnRound, FnCeil, FnFloor,
+    FnSin,
+    FnCos,
+    FnTan,
+    FnCot,
+    FnAsin,
+    FnAcos,
+    FnAtan,
+    FnAcot,
+    FnLn,
+    FnLg,
+    FnExp,
+    FnSqrt,
+    FnSqr,
+    FnTrunc,
+    FnFrac,
+    FnRound,
+    FnCeil,
+    FnFloor,
 };
 
 inline constexpr char kDigits[] = "1234567890";

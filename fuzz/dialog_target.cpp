@@ -17,14 +17,14 @@
 //
 // The module's calculation state and the host's history are reset for every input, so that an
 // input behaves alike however many ran before it.
-#include "hostsim/dialog.h"
-#include "hostsim/host.h"
-#include "hostsim/language_file.h"
 #include "dialog/calculator.h"
 #include "engine/evaluator.h"
 #include "engine/status.h"
 #include "fuzz/fuzz_check.h"
 #include "host/startup.h"
+#include "hostsim/dialog.h"
+#include "hostsim/host.h"
+#include "hostsim/language_file.h"
 
 #include <cmath>
 #include <cstddef>

@@ -1,10 +1,10 @@
 // Fuzz target: the host's readers of language files and help files, with any file contents.
 // A malformed file is refused with HostError, which names it; any other exception, a crash or
 // a sanitizer report is a finding. A readable help file must render every topic it lists.
+#include "fuzz/fuzz_check.h"
 #include "hostsim/help_file.h"
 #include "hostsim/host_error.h"
 #include "hostsim/language_file.h"
-#include "fuzz/fuzz_check.h"
 
 #include <cstddef>
 #include <cstdint>

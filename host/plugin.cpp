@@ -23,5 +23,7 @@ extern "C" HANDLE WINAPI OpenPlugin(int, INT_PTR) {
 
 #ifdef _WIN32
 // All set-up happens in SetStartupInfo; loading and unloading need nothing.
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) {
+    return TRUE;
+}
 #endif

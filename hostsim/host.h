@@ -18,10 +18,10 @@
 // The entry points may come from a loaded library (LoadedModule) or be linked in directly.
 #pragma once
 
+#include "far/far_api.h"
 #include "hostsim/dialog.h"
 #include "hostsim/language_file.h"
 #include "hostsim/recorder.h"
-#include "far/far_api.h"
 
 #include <functional>
 #include <memory>

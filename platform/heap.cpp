@@ -14,7 +14,9 @@ platform::HeapCounters gCounters{};
 void* (*volatile gZeroFill)(void*, int, std::size_t) = std::memset;
 } // namespace
 
-HANDLE GetProcessHeap() { return &gProcessHeapTag; }
+HANDLE GetProcessHeap() {
+    return &gProcessHeapTag;
+}
 
 LPVOID HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes) {
     if (heap != &gProcessHeapTag)
@@ -51,5 +53,7 @@ void SetHeapFaultHook(HeapFaultHook hook) {
     gHookCount = 0;
 }
 
-HeapCounters GetHeapCounters() { return gCounters; }
+HeapCounters GetHeapCounters() {
+    return gCounters;
+}
 } // namespace platform

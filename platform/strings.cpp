@@ -3,7 +3,9 @@
 
 #include <cstring>
 
-LPSTR lstrcpyA(LPSTR dest, LPCSTR src) { return std::strcpy(dest, src); }
+LPSTR lstrcpyA(LPSTR dest, LPCSTR src) {
+    return std::strcpy(dest, src);
+}
 
 LPSTR lstrcpynA(LPSTR dest, LPCSTR src, int max) {
     if (max <= 0)
@@ -21,6 +23,10 @@ int lstrcmpA(LPCSTR a, LPCSTR b) {
     return (r > 0) - (r < 0);
 }
 
-int lstrlenA(LPCSTR text) { return text == nullptr ? 0 : static_cast<int>(std::strlen(text)); }
+int lstrlenA(LPCSTR text) {
+    return text == nullptr ? 0 : static_cast<int>(std::strlen(text));
+}
 
-LPSTR lstrcatA(LPSTR dest, LPCSTR src) { return std::strcat(dest, src); }
+LPSTR lstrcatA(LPSTR dest, LPCSTR src) {
+    return std::strcat(dest, src);
+}

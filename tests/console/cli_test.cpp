@@ -1,9 +1,9 @@
 // The program `numo` end to end: the built binary, the real module beside it, its output lines
 // and exit statuses.
 #include "console/cli.h"
-#include "hostsim/language_file.h"
-#include "far/calculator_contract.h"
 #include "engine/status.h"
+#include "far/calculator_contract.h"
+#include "hostsim/language_file.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The interactive front end on a terminal kept in memory: how items are drawn (place, glyphs,
 // colours, cursor), the keys the dialog procedure receives, closing, a terminal too small, the
 // history list and the help window. The real terminal is covered by the tmux tests.
-#include "hostsim/host.h"
 #include "console/terminal_front_end.h"
+#include "hostsim/host.h"
 
 #include <gtest/gtest.h>
 
@@ -281,10 +281,15 @@ TEST_F(TerminalFrontEndTest, EveryKeyReachesTheProcedureWithTheHostsCode) {
             return 1;
         return std::nullopt;
     };
-    terminal.Keys({InputKey::Key(InputKey::KeypadPlus), InputKey::Byte('=', true),
-                   InputKey::Byte('-', true), InputKey::Key(InputKey::KeypadMinus),
-                   InputKey::Byte('+'), InputKey::Byte(0xC3), InputKey::Byte(0xA9),
-                   InputKey::Key(InputKey::KeypadStar), InputKey::Byte(25),
+    terminal.Keys({InputKey::Key(InputKey::KeypadPlus),
+                   InputKey::Byte('=', true),
+                   InputKey::Byte('-', true),
+                   InputKey::Key(InputKey::KeypadMinus),
+                   InputKey::Byte('+'),
+                   InputKey::Byte(0xC3),
+                   InputKey::Byte(0xA9),
+                   InputKey::Key(InputKey::KeypadStar),
+                   InputKey::Byte(25),
                    {InputKey::Kind::Named, InputKey::F1 + 9, false}});
     EXPECT_EQ(Run(), -1);
     EXPECT_EQ(gEvents, (std::vector<std::string>{

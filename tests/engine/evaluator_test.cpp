@@ -36,7 +36,6 @@ const double kInf = std::numeric_limits<double>::infinity();
 const double kPiBits = FromBits(0x400921FB54442D18);
 const double kHalfPiBits = FromBits(0x3FF921FB54442D18);
 
-
 // A NaN made the way a user makes one: infinity minus infinity.
 #define NAN_TEXT "1000 exp 1000 exp -"
 
@@ -371,12 +370,31 @@ INSTANTIATE_TEST_SUITE_P(Cases, ParseNumberTest, ::testing::ValuesIn(kParseCases
 // decimals with more digits than a double holds exactly, and the other forms strtod reads. Both
 // readers, the evaluator's and ParseNumber, over a fixed list and over random digit strings.
 TEST(NumberReading, EveryNumberGivesStrtodsDouble) {
-    std::vector<std::string> numbers = {
-        "0", "7", "0.1", "0.3", "1.", "4.35", "0.000000000000001", "0.0000000000000001",
-        "123456789012345", "1234567890123456", "999999999999999", "99999999999999.9",
-        "9007199254740993", "0.123456789012345", "0.1234567890123456", "2.2250738585072014",
-        "1.7976931348623157", "00000000000000000001", "000000000000000.5", "12.", "1e5",
-        "1.5e-3", "0x1p3", "1.2.3", "5x"};
+    std::vector<std::string> numbers = {"0",
+                                        "7",
+                                        "0.1",
+                                        "0.3",
+                                        "1.",
+                                        "4.35",
+                                        "0.000000000000001",
+                                        "0.0000000000000001",
+                                        "123456789012345",
+                                        "1234567890123456",
+                                        "999999999999999",
+                                        "99999999999999.9",
+                                        "9007199254740993",
+                                        "0.123456789012345",
+                                        "0.1234567890123456",
+                                        "2.2250738585072014",
+                                        "1.7976931348623157",
+                                        "00000000000000000001",
+                                        "000000000000000.5",
+                                        "12.",
+                                        "1e5",
+                                        "1.5e-3",
+                                        "0x1p3",
+                                        "1.2.3",
+                                        "5x"};
     std::mt19937 random(20261210);
     for (int i = 0; i < 20000; ++i) {
         const int digits = 1 + static_cast<int>(random() % 20);

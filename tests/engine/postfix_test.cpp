@@ -48,7 +48,6 @@ std::string Tokens(const char* text) {
     return joined;
 }
 
-
 // ---------------------------------------------------------------------------------------------
 // TokenStack
 
@@ -362,8 +361,8 @@ std::string ConvertByThePieces(const std::string& formula) {
 // Every sequence of up to four of these pieces, well formed or not (pieces that meet may make
 // one token: "2" "1.5" is '21.5', "a" "sin" is 'asin', "sqr" "t" cannot occur but "sqr" "(" can).
 TEST_F(Conversion, SameAsTheAlgorithmStepByStep) {
-    const char* const pieces[] = {"(", ")", "+", "-", "*", "/", "^", "2", "1.5", "a",
-                                  "sin", "sqrt", "sqr", "x", "."};
+    const char* const pieces[] = {"(",   ")", "+",   "-",    "*",   "/", "^", "2",
+                                  "1.5", "a", "sin", "sqrt", "sqr", "x", "."};
     std::vector<std::string> formulas = {""};
     for (std::size_t begin = 0, end = 1, count = 1; count <= 4; ++count) {
         for (std::size_t i = begin; i < end; ++i)

@@ -9,8 +9,8 @@
 #include <vector>
 
 TEST(Vocabulary, FunctionNamesInTableOrder) {
-    const char* expected[] = {"sin",  "cos", "tan",   "cot",  "asin",  "acos",
-                              "atan", "acot", "ln",   "lg",   "exp",   "sqrt",
+    const char* expected[] = {"sin",  "cos",   "tan",  "cot",   "asin", "acos",
+                              "atan", "acot",  "ln",   "lg",    "exp",  "sqrt",
                               "sqr",  "trunc", "frac", "round", "ceil", "floor"};
     for (int i = 0; i < kFunctionCount; ++i)
         EXPECT_STREQ(FunctionNames[i], expected[i]) << "position " << i;
@@ -19,7 +19,8 @@ TEST(Vocabulary, FunctionNamesInTableOrder) {
     // No name is a prefix of a name after it, so prefix matching in table order finds each one.
     for (int i = 0; i < kFunctionCount; ++i)
         for (int j = i + 1; j < kFunctionCount; ++j)
-            EXPECT_NE(std::strncmp(FunctionNames[j], FunctionNames[i], std::strlen(FunctionNames[i])), 0)
+            EXPECT_NE(
+                std::strncmp(FunctionNames[j], FunctionNames[i], std::strlen(FunctionNames[i])), 0)
                 << FunctionNames[i] << " is a prefix of the later " << FunctionNames[j];
 }
 
@@ -77,8 +78,8 @@ TEST(Vocabulary, CharFlagsAgreeWithTheSets) {
         };
         unsigned char known = 0;
         for (const auto& check : checks) {
-            EXPECT_EQ((flags & check.flag) != 0, check.inSet) << "byte " << b << " flag "
-                                                               << int{check.flag};
+            EXPECT_EQ((flags & check.flag) != 0, check.inSet)
+                << "byte " << b << " flag " << int{check.flag};
             known |= check.flag;
         }
         EXPECT_EQ(flags & ~known, 0) << "byte " << b;

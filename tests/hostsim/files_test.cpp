@@ -1,9 +1,9 @@
 // The host's language and help file readers: format, quoting, choice of file, and errors.
+#include "engine/status.h"
+#include "far/calculator_contract.h"
 #include "hostsim/help_file.h"
 #include "hostsim/host_error.h"
 #include "hostsim/language_file.h"
-#include "engine/status.h"
-#include "far/calculator_contract.h"
 
 #include <gtest/gtest.h>
 

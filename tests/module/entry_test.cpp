@@ -87,13 +87,19 @@ TEST(Entry, PluginInfoFetchesTheTitleOnEveryCallAndWritesNothingElse) {
     EXPECT_EQ(gMsgCalls, 2);
     EXPECT_STREQ(info.PluginMenuStrings[0], "Rechner");
 
-    EXPECT_EQ(std::memcmp(&info.DiskMenuStrings, &sentinel.DiskMenuStrings, sizeof info.DiskMenuStrings), 0);
-    EXPECT_EQ(std::memcmp(&info.DiskMenuNumbers, &sentinel.DiskMenuNumbers, sizeof info.DiskMenuNumbers), 0);
+    EXPECT_EQ(
+        std::memcmp(&info.DiskMenuStrings, &sentinel.DiskMenuStrings, sizeof info.DiskMenuStrings),
+        0);
+    EXPECT_EQ(
+        std::memcmp(&info.DiskMenuNumbers, &sentinel.DiskMenuNumbers, sizeof info.DiskMenuNumbers),
+        0);
     EXPECT_EQ(info.DiskMenuStringsNumber, sentinel.DiskMenuStringsNumber);
     EXPECT_EQ(std::memcmp(&info.PluginConfigStrings, &sentinel.PluginConfigStrings,
-                          sizeof info.PluginConfigStrings), 0);
+                          sizeof info.PluginConfigStrings),
+              0);
     EXPECT_EQ(info.PluginConfigStringsNumber, sentinel.PluginConfigStringsNumber);
-    EXPECT_EQ(std::memcmp(&info.CommandPrefix, &sentinel.CommandPrefix, sizeof info.CommandPrefix), 0);
+    EXPECT_EQ(std::memcmp(&info.CommandPrefix, &sentinel.CommandPrefix, sizeof info.CommandPrefix),
+              0);
     EXPECT_EQ(info.Reserved, sentinel.Reserved);
 }
 

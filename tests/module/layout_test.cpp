@@ -31,8 +31,9 @@ std::vector<DialogCall> gCalls;
 int WINAPI RecordingDialogEx(INT_PTR, int x1, int y1, int x2, int y2, const char* help,
                              FarDialogItem* items, int count, DWORD reserved, DWORD flags,
                              FARWINDOWPROC proc, LONG_PTR param) {
-    DialogCall call{x1, y1, x2, y2, help, std::vector<FarDialogItem>(items, items + count), "",
-                    reserved, flags, proc, param};
+    DialogCall call{
+        x1, y1,       x2,    y2,   help, std::vector<FarDialogItem>(items, items + count),
+        "", reserved, flags, proc, param};
     call.history = items[ItemFormula].History; // valid only during the call
     gCalls.push_back(std::move(call));
     return -1;
@@ -64,28 +65,17 @@ struct ExpectedItem {
 
 // The finished dialog, 64 by 15, columns and rows relative to the dialog.
 const ExpectedItem kExpected[kDialogItemCount] = {
-    {DI_DOUBLEBOX, 3, 1, 60, 13, 0, 0, 0, "M0"},
-    {DI_TEXT, 5, 2, 0, 2, 0, 0, 0, "M1"},
-    {DI_EDIT, 5, 3, 58, 3, 0, 0x240000, 0, ""},
-    {DI_TEXT, 5, 4, 0, 4, 0, 0, 0, "M2"},
-    {DI_EDIT, 5, 5, 58, 5, 0, 0x20000000, 0, ""},
-    {DI_TEXT, 0, 6, 0, 6, 0, 0x10200, 0, ""},
-    {DI_TEXT, 4, 7, 5, 7, 0, 0, 0, "M3"},
-    {DI_EDIT, 7, 7, 21, 7, 0, 0, 0, "M7"},
-    {DI_TEXT, 23, 7, 24, 7, 0, 0, 0, "M4"},
-    {DI_EDIT, 26, 7, 40, 7, 0, 0, 0, "M7"},
-    {DI_TEXT, 42, 7, 43, 7, 0, 0, 0, "M5"},
-    {DI_EDIT, 45, 7, 59, 7, 0, 0, 0, "M7"},
-    {DI_TEXT, 0, 8, 0, 8, 0, 0x10200, 0, ""},
-    {DI_EDIT, 5, 9, 58, 9, 0, 0x20000000, 0, ""},
-    {DI_TEXT, 0, 12, 0, 12, 0, 0x10200, 0, ""},
-    {DI_BUTTON, 0, 13, 0, 13, 1, 0x4000, 1, "M6"},
-    {DI_TEXT, 1, 9, 0, 9, 0, 0x174, 0, "-"},
-    {DI_TEXT, 62, 9, 0, 9, 0, 0x172, 0, "+"},
-    {DI_EDIT, 5, 10, 55, 10, 0, 0x20000000, 0, ""},
-    {DI_TEXT, 56, 10, 0, 10, 0, 0, 0, "HEX"},
-    {DI_EDIT, 5, 11, 55, 11, 0, 0x20000000, 0, ""},
-    {DI_TEXT, 56, 11, 0, 11, 0, 0, 0, "BIN"},
+    {DI_DOUBLEBOX, 3, 1, 60, 13, 0, 0, 0, "M0"},    {DI_TEXT, 5, 2, 0, 2, 0, 0, 0, "M1"},
+    {DI_EDIT, 5, 3, 58, 3, 0, 0x240000, 0, ""},     {DI_TEXT, 5, 4, 0, 4, 0, 0, 0, "M2"},
+    {DI_EDIT, 5, 5, 58, 5, 0, 0x20000000, 0, ""},   {DI_TEXT, 0, 6, 0, 6, 0, 0x10200, 0, ""},
+    {DI_TEXT, 4, 7, 5, 7, 0, 0, 0, "M3"},           {DI_EDIT, 7, 7, 21, 7, 0, 0, 0, "M7"},
+    {DI_TEXT, 23, 7, 24, 7, 0, 0, 0, "M4"},         {DI_EDIT, 26, 7, 40, 7, 0, 0, 0, "M7"},
+    {DI_TEXT, 42, 7, 43, 7, 0, 0, 0, "M5"},         {DI_EDIT, 45, 7, 59, 7, 0, 0, 0, "M7"},
+    {DI_TEXT, 0, 8, 0, 8, 0, 0x10200, 0, ""},       {DI_EDIT, 5, 9, 58, 9, 0, 0x20000000, 0, ""},
+    {DI_TEXT, 0, 12, 0, 12, 0, 0x10200, 0, ""},     {DI_BUTTON, 0, 13, 0, 13, 1, 0x4000, 1, "M6"},
+    {DI_TEXT, 1, 9, 0, 9, 0, 0x174, 0, "-"},        {DI_TEXT, 62, 9, 0, 9, 0, 0x172, 0, "+"},
+    {DI_EDIT, 5, 10, 55, 10, 0, 0x20000000, 0, ""}, {DI_TEXT, 56, 10, 0, 10, 0, 0, 0, "HEX"},
+    {DI_EDIT, 5, 11, 55, 11, 0, 0x20000000, 0, ""}, {DI_TEXT, 56, 11, 0, 11, 0, 0, 0, "BIN"},
 };
 } // namespace
 

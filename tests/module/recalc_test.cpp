@@ -1,9 +1,9 @@
 // The calculator dialog end to end: the module linked in, run by the stand-in host headless,
 // as a user types into it. Call sequences come from the host's call recorder.
-#include "hostsim/host.h"
-#include "hostsim/language_file.h"
 #include "dialog/calculator.h"
 #include "engine/status.h"
+#include "hostsim/host.h"
+#include "hostsim/language_file.h"
 
 #include <gtest/gtest.h>
 
@@ -88,7 +88,9 @@ struct Row {
     const char* bin;
 };
 
-std::ostream& operator<<(std::ostream& os, const Row& row) { return os << row.name; }
+std::ostream& operator<<(std::ostream& os, const Row& row) {
+    return os << row.name;
+}
 
 class EndToEnd : public Calculator, public ::testing::WithParamInterface<Row> {};
 
@@ -173,7 +175,9 @@ struct VariableFault {
     std::vector<int> reads; // the fields ReadVariables reads before it stops
 };
 
-std::ostream& operator<<(std::ostream& os, const VariableFault& row) { return os << row.name; }
+std::ostream& operator<<(std::ostream& os, const VariableFault& row) {
+    return os << row.name;
+}
 
 class VariableFaults : public Calculator, public ::testing::WithParamInterface<VariableFault> {};
 
@@ -189,9 +193,9 @@ TEST_P(VariableFaults, Message25AndTheFieldsAfterTheBadOneAreNotRead) {
         for (int item : row.reads)
             want.push_back("SendDlgMessage DM_GETDLGITEM " + std::to_string(item));
         // No formula read: straight on to the outputs.
-        for (const char* line : {"DM_GETDLGITEM 4", "DM_SETDLGITEM 4", "DM_GETDLGITEM 18",
-                                 "DM_SETDLGITEM 18", "DM_GETDLGITEM 20", "DM_SETDLGITEM 20",
-                                 "DM_GETDLGITEM 13", "DM_SETDLGITEM 13"})
+        for (const char* line :
+             {"DM_GETDLGITEM 4", "DM_SETDLGITEM 4", "DM_GETDLGITEM 18", "DM_SETDLGITEM 18",
+              "DM_GETDLGITEM 20", "DM_SETDLGITEM 20", "DM_GETDLGITEM 13", "DM_SETDLGITEM 13"})
             want.push_back(std::string("SendDlgMessage ") + line);
         EXPECT_EQ(sends, want);
         Outputs out = ReadOutputs(dialog);
@@ -203,14 +207,13 @@ TEST_P(VariableFaults, Message25AndTheFieldsAfterTheBadOneAreNotRead) {
     });
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, VariableFaults,
-    ::testing::Values(VariableFault{"EmptyA", "", "0", "0", {7}},
-                      VariableFault{"CommaInA", "1,5", "0", "0", {7}},
-                      VariableFault{"TrailingSpaceInA", "5 ", "0", "0", {7}},
-                      VariableFault{"LetterInB", "1", "x", "0", {7, 9}},
-                      VariableFault{"EmptyC", "1", "2", "", {7, 9, 11}}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, VariableFaults,
+                         ::testing::Values(VariableFault{"EmptyA", "", "0", "0", {7}},
+                                           VariableFault{"CommaInA", "1,5", "0", "0", {7}},
+                                           VariableFault{"TrailingSpaceInA", "5 ", "0", "0", {7}},
+                                           VariableFault{"LetterInB", "1", "x", "0", {7, 9}},
+                                           VariableFault{"EmptyC", "1", "2", "", {7, 9, 11}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Calculator, RecalculationReadsAndWritesInOrder) {
     host.Open(OpenPlugin, [&](Dialog& dialog) {

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -307,4 +309,25 @@ TEST(ShippedFiles, HelpFileHasTheContentsTopic) {
         all += line.text + "\n";
     for (const char* name : {"sin", "acot", "sqrt", "round", "floor", "Grey +", "Grey -"})
         EXPECT_NE(all.find(name), std::string::npos) << name;
+}
+
+TEST(ShippedFiles, HelpKeyTableLinesUpOnceTheMarkupIsHidden) {
+    HelpFile file = ReadHelpFile(std::string(NUMO_LANG_DIR) + "/numo_en.hlf");
+    std::vector<HelpLine> lines = RenderHelpTopic(file, "Contents", 0);
+    auto heading = std::find_if(lines.begin(), lines.end(),
+                                [](const HelpLine& line) { return line.text == " Keys"; });
+    ASSERT_NE(heading, lines.end());
+    // Each row: the keys, two spaces or more, what they do; every row's second column starts
+    // where the first row's does.
+    std::size_t column = std::string::npos;
+    int rows = 0;
+    for (auto line = heading + 1; line != lines.end() && !line->text.empty(); ++line, ++rows) {
+        std::size_t gap = line->text.find("  ", 2);
+        ASSERT_NE(gap, std::string::npos) << line->text;
+        std::size_t start = line->text.find_first_not_of(' ', gap);
+        if (column == std::string::npos)
+            column = start;
+        EXPECT_EQ(start, column) << line->text;
+    }
+    EXPECT_GE(rows, 2);
 }

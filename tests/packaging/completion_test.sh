@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# Drives the bash completion of numo as bash would on Tab: loads bash-completion and the
+# completion file, fills COMP_WORDS for a typed line and calls the completion function.
+# Usage: completion_test.sh COMPLETION-FILE PROGRAM
+set -uo pipefail
+completion=$1
+program=$2
+library=/usr/share/bash-completion/bash_completion
+[ -r "$library" ] || { echo "completion_test: needs bash-completion (scripts/bootstrap package)"; exit 77; }
+# shellcheck source=/dev/null
+source "$library"
+# shellcheck source=/dev/null
+source "$completion"
+
+passed=0
+failed=0
+# complete LINE: COMPREPLY for the line typed so far (ending in a space: a new word), sorted.
+complete_line() {
+    local line=$1
+    read -ra COMP_WORDS <<<"$line"
+    [[ $line == *' ' ]] && COMP_WORDS+=("")
+    COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+    COMP_LINE=$line
+    COMP_POINT=${#line}
+    COMPREPLY=()
+    _numo numo "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
+    printf '%s\n' "${COMPREPLY[@]}" | sed '/^$/d' | sort | tr '\n' ' ' | sed 's/ $//'
+}
+check() { # check LINE EXPECTED
+    local got
+    got=$(complete_line "$1")
+    if [ "$got" == "$2" ]; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        echo "FAIL: '$1<Tab>' offers '$got', expected '$2'"
+    fi
+}
+
+folder=$(mktemp -d)
+trap 'rm -rf "$folder"' EXIT
+touch "$folder/libnumo.so" "$folder/other.so"
+
+check "$program e" "eval"
+check "$program " "eval info"
+check "$program i" "info"
+check "$program x" ""
+has_lang=0
+"$program" --help | sed -n '1,/^$/p' | grep -q -- '--lang' && has_lang=1
+if [ $has_lang -eq 1 ]; then
+    check "$program --" "--help --lang --module --version"
+else
+    check "$program --" "--help --module --version"
+fi
+check "$program eval -" "--batch -a -b -c -d"
+check "$program eval --b" "--batch"
+check "$program eval -a " ""
+check "$program --module $folder/libn" "$folder/libnumo.so"
+check "$program --module $folder/libnumo.so e" "eval"
+
+# The languages are whatever `numo info` lists: each one offered must be one the program takes,
+# and a program without --lang gets none offered.
+if [ $has_lang -eq 1 ]; then
+    offered=$(complete_line "$program --lang ")
+    if [ -z "$offered" ]; then
+        failed=$((failed + 1))
+        echo "FAIL: '--lang <Tab>' offers no language"
+    fi
+    for language in $offered; do
+        if "$program" --lang "$language" info >/dev/null 2>&1; then
+            passed=$((passed + 1))
+        else
+            failed=$((failed + 1))
+            echo "FAIL: '--lang <Tab>' offers '$language', which numo --lang refuses"
+        fi
+    done
+    check "$program --lang ${offered%% *} e" "eval"
+else
+    check "$program --lang " ""
+fi
+
+echo "completion: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -4,6 +4,7 @@
 #include "hostsim/help_file.h"
 #include "hostsim/host_error.h"
 #include "hostsim/language_file.h"
+#include "hostsim/text_util.h"
 
 #include <gtest/gtest.h>
 
@@ -281,9 +282,17 @@ TEST(HelpFile, MissingTopicOrFileIsNamed) {
     EXPECT_NE(error.find("nohead.hlf"), std::string::npos) << error;
 }
 
-// --- The module's own files, as shipped.
-TEST(ShippedFiles, LanguageFileHoldsDistinctNonNumericMessages) {
-    LanguageFile file = LoadModuleLanguage(NUMO_LANG_DIR, "English", kMessageCount);
+// --- The module's own files, as shipped (and converted to the host's code pages by the build).
+class ShippedLanguage : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(ShippedLanguage, HoldsDistinctNonNumericMessagesThatFit) {
+    LanguageFile file = LoadModuleLanguage(NUMO_LANG_DIR, GetParam(), kMessageCount);
+    ASSERT_TRUE(EqualsIgnoringCase(file.name, GetParam())) << file.path;
+    // The result field spans columns 5 to 58 of the dialog; in the host's code page one byte is
+    // one column. The variables' labels stand in two columns before their fields.
+    constexpr std::size_t kResultColumns = 54;
+    for (int n : {int{MsgLabelA}, int{MsgLabelB}, int{MsgLabelC}})
+        EXPECT_LE(file.messages[static_cast<std::size_t>(n)].size(), 2u) << n;
     // `numo eval` tells a message from a result by its text: no fault message may read as a
     // number or equal another.
     for (int n = 9; n <= 33; ++n) {
@@ -292,13 +301,31 @@ TEST(ShippedFiles, LanguageFileHoldsDistinctNonNumericMessages) {
         std::strtod(text.c_str(), &end);
         EXPECT_FALSE(!text.empty() && *end == '\0') << "message " << n << " reads as a number";
         EXPECT_FALSE(text.empty()) << n;
-        EXPECT_LE(text.size(), 511u) << n;
+        EXPECT_LE(text.size(), kResultColumns) << "message " << n << ": " << text;
         for (int m = 9; m < n; ++m)
             EXPECT_NE(text, file.messages[static_cast<std::size_t>(m)]) << m << " and " << n;
     }
     char* end = nullptr;
     std::strtod(file.messages[MsgVarDefault].c_str(), &end);
     EXPECT_EQ(*end, '\0') << "message 7 is the variables' first value: a number";
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, ShippedLanguage, ::testing::Values("English", "Russian"));
+
+TEST(ShippedFiles, LanguagesMatchEachOther) {
+    LanguageFile english = LoadModuleLanguage(NUMO_LANG_DIR, "English", kMessageCount);
+    LanguageFile russian = LoadModuleLanguage(NUMO_LANG_DIR, "Russian", kMessageCount);
+    EXPECT_EQ(russian.messages.size(), english.messages.size());
+    // The host's code pages share ASCII: the Russian texts are in code page 866, not UTF-8 (which
+    // would take two bytes a letter and show as two wrong characters each).
+    EXPECT_EQ(russian.messages[MsgDivByZero],
+              "\x84\xA5\xAB\xA5\xAD\xA8\xA5 \xAD\xA0 \xAD\xAE\xAB\xEC");
+    HelpFile englishHelp = ReadHelpFile(ChooseLanguageFile(NUMO_LANG_DIR, ".hlf", "English"));
+    HelpFile russianHelp = ReadHelpFile(ChooseLanguageFile(NUMO_LANG_DIR, ".hlf", "Russian"));
+    EXPECT_EQ(russianHelp.language, "Russian");
+    EXPECT_EQ(HelpTopics(russianHelp), HelpTopics(englishHelp));
+    ASSERT_FALSE(HelpTopics(russianHelp).empty());
+    EXPECT_EQ(HelpTopics(russianHelp).front(), "Contents");
 }
 
 TEST(ShippedFiles, HelpFileHasTheContentsTopic) {

@@ -338,11 +338,20 @@ TEST(ShippedFiles, HelpFileHasTheContentsTopic) {
         EXPECT_NE(all.find(name), std::string::npos) << name;
 }
 
-TEST(ShippedFiles, HelpKeyTableLinesUpOnceTheMarkupIsHidden) {
-    HelpFile file = ReadHelpFile(std::string(NUMO_LANG_DIR) + "/numo_en.hlf");
+// A help file as built, and the heading of its table of keys in the file's code page.
+struct KeyTable {
+    const char* file;
+    const char* heading;
+};
+
+class ShippedHelp : public ::testing::TestWithParam<KeyTable> {};
+
+TEST_P(ShippedHelp, KeyTableLinesUpOnceTheMarkupIsHidden) {
+    HelpFile file = ReadHelpFile(std::string(NUMO_LANG_DIR) + "/" + GetParam().file);
     std::vector<HelpLine> lines = RenderHelpTopic(file, "Contents", 0);
-    auto heading = std::find_if(lines.begin(), lines.end(),
-                                [](const HelpLine& line) { return line.text == " Keys"; });
+    auto heading = std::find_if(lines.begin(), lines.end(), [](const HelpLine& line) {
+        return line.text == GetParam().heading;
+    });
     ASSERT_NE(heading, lines.end());
     // Each row: the keys, two spaces or more, what they do; every row's second column starts
     // where the first row's does.
@@ -358,3 +367,8 @@ TEST(ShippedFiles, HelpKeyTableLinesUpOnceTheMarkupIsHidden) {
     }
     EXPECT_GE(rows, 2);
 }
+
+INSTANTIATE_TEST_SUITE_P(Languages, ShippedHelp,
+                         ::testing::Values(KeyTable{"numo_en.hlf", " Keys"},
+                                           KeyTable{"numo_ru.hlf",
+                                                    " \x8A\xAB\xA0\xA2\xA8\xE8\xA8"}));

@@ -104,47 +104,6 @@ short CursesColour(int console) {
 char Shown(char ch) {
     return ch >= 0x20 && ch < 0x7F ? ch : '?';
 }
-
-// Sequences numo gives a meaning of its own, beyond what the terminal's description names.
-struct KeySequence {
-    const char* sequence;
-    InputKey key;
-};
-const KeySequence kSequences[] = {
-    // The keypad in application mode (xterm, screen, tmux, the Linux console).
-    {"\033Ok", InputKey::Key(InputKey::KeypadPlus)},
-    {"\033Om", InputKey::Key(InputKey::KeypadMinus)},
-    {"\033Oj", InputKey::Key(InputKey::KeypadStar)},
-    {"\033Oo", InputKey::Key(InputKey::KeypadSlash)},
-    {"\033OM", InputKey::Key(InputKey::KeypadEnter)},
-    {"\033On", InputKey::Byte('.')},
-    {"\033OX", InputKey::Byte('=')},
-    {"\033Op", InputKey::Byte('0')},
-    {"\033Oq", InputKey::Byte('1')},
-    {"\033Or", InputKey::Byte('2')},
-    {"\033Os", InputKey::Byte('3')},
-    {"\033Ot", InputKey::Byte('4')},
-    {"\033Ou", InputKey::Byte('5')},
-    {"\033Ov", InputKey::Byte('6')},
-    {"\033Ow", InputKey::Byte('7')},
-    {"\033Ox", InputKey::Byte('8')},
-    {"\033Oy", InputKey::Byte('9')},
-    // Ctrl with the arrows: xterm's modifier form, and rxvt's.
-    {"\033[1;5A", InputKey::Key(InputKey::CtrlUp)},
-    {"\033[1;5B", InputKey::Key(InputKey::CtrlDown)},
-    {"\033Oa", InputKey::Key(InputKey::CtrlUp)},
-    {"\033Ob", InputKey::Key(InputKey::CtrlDown)},
-    // Home and End as the common terminals send them, whatever TERM claims.
-    {"\033[1~", InputKey::Key(InputKey::Home)},
-    {"\033[4~", InputKey::Key(InputKey::End)},
-    {"\033[7~", InputKey::Key(InputKey::Home)},
-    {"\033[8~", InputKey::Key(InputKey::End)},
-    {"\033[H", InputKey::Key(InputKey::Home)},
-    {"\033[F", InputKey::Key(InputKey::End)},
-    {"\033OH", InputKey::Key(InputKey::Home)},
-    {"\033OF", InputKey::Key(InputKey::End)},
-    {"\033[Z", InputKey::Key(InputKey::BackTab)},
-};
 } // namespace
 
 CursesTerminal::CursesTerminal() {
@@ -172,8 +131,19 @@ CursesTerminal::CursesTerminal() {
         throw HostError(std::string("cannot use the terminal TERM=") +
                         (term != nullptr ? term : "(not set)"));
     }
-    screen_ = screen;
     set_term(screen);
+    if (tigetstr("cup") == nullptr || tigetstr("cup") == reinterpret_cast<char*>(-1)) {
+        // Without cursor addressing (TERM=dumb and the like) curses would run every line of
+        // the dialog into one; nothing has been written yet.
+        endwin();
+        delscreen(screen);
+        RemoveHandlers();
+        tcsetattr(STDIN_FILENO, TCSANOW, &gShellModes);
+        throw HostError(std::string("the terminal TERM=") + (term != nullptr ? term : "") +
+                        " cannot place the cursor, which the calculator needs; without one use "
+                        "a command (numo --help)");
+    }
+    screen_ = screen;
     open_ = true;
     gOpen = true;
 
@@ -192,7 +162,7 @@ CursesTerminal::CursesTerminal() {
     if (has_colors() && start_color() == OK)
         colours_ = true;
     curs_set(0);
-    DefineKeys();
+    decoder_.emplace(term != nullptr ? term : "");
 
     // What the crash handler writes: attributes off, keypad back to numeric, cursor visible,
     // the shell's screen back.
@@ -234,21 +204,6 @@ void CursesTerminal::RaiseStopSignal() {
         return;
     std::signal(signal, SIG_DFL);
     std::raise(signal);
-}
-
-void CursesTerminal::DefineKeys() {
-    int next = KEY_MAX + 1;
-    for (const KeySequence& entry : kSequences) {
-        int code = key_defined(entry.sequence);
-        if (code < 0)
-            continue; // clashes with a longer sequence the terminal has
-        if (code == 0) {
-            code = next++;
-            if (define_key(entry.sequence, code) != OK)
-                continue;
-        }
-        defined_keys_[code] = entry.key;
-    }
 }
 
 int CursesTerminal::Columns() const {
@@ -438,56 +393,9 @@ InputKey CursesTerminal::Translate(int ch) {
     }
     if (ch >= 0 && ch <= 0xFF)
         return InputKey::Byte(ch);
-    auto defined = defined_keys_.find(ch);
-    if (defined != defined_keys_.end())
-        return defined->second;
-    if (ch >= KEY_F(1) && ch <= KEY_F(12))
-        return {InputKey::Kind::Named, InputKey::F1 + (ch - KEY_F(1)), false};
-    switch (ch) {
-    case KEY_RESIZE:
+    if (ch == KEY_RESIZE)
         return InputKey::Of(InputKey::Kind::Resize);
-    case KEY_UP:
-        return InputKey::Key(InputKey::Up);
-    case KEY_DOWN:
-        return InputKey::Key(InputKey::Down);
-    case KEY_LEFT:
-        return InputKey::Key(InputKey::Left);
-    case KEY_RIGHT:
-        return InputKey::Key(InputKey::Right);
-    case KEY_HOME:
-    case KEY_FIND:
-        return InputKey::Key(InputKey::Home);
-    case KEY_END:
-    case KEY_SELECT:
-        return InputKey::Key(InputKey::End);
-    case KEY_PPAGE:
-        return InputKey::Key(InputKey::PageUp);
-    case KEY_NPAGE:
-        return InputKey::Key(InputKey::PageDown);
-    case KEY_IC:
-        return InputKey::Key(InputKey::Insert);
-    case KEY_DC:
-        return InputKey::Key(InputKey::Delete);
-    case KEY_BACKSPACE:
-        return InputKey::Key(InputKey::Backspace);
-    case KEY_ENTER:
-        return InputKey::Key(InputKey::KeypadEnter);
-    case KEY_BTAB:
-        return InputKey::Key(InputKey::BackTab);
-    // The keypad's corners and centre, where the terminal names them: digits.
-    case KEY_A1:
-        return InputKey::Byte('7');
-    case KEY_A3:
-        return InputKey::Byte('9');
-    case KEY_B2:
-        return InputKey::Byte('5');
-    case KEY_C1:
-        return InputKey::Byte('1');
-    case KEY_C3:
-        return InputKey::Byte('3');
-    default:
-        return InputKey::Of(InputKey::Kind::None);
-    }
+    return decoder_->Decode(ch);
 }
 
 } // namespace numo::console

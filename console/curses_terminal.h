@@ -1,5 +1,7 @@
-// The real terminal on standard input and output, through ncurses: the only unit of numo that
-// includes <curses.h>.
+// The real terminal on standard input and output, through ncurses: with the key decoder, the only
+// units of numo that include <curses.h>.
+//
+// A terminal without cursor addressing (TERM=dumb) is refused as an unknown TERM is.
 //
 // While it is open the terminal is in raw mode with the keypad in application mode (so the
 // numeric keypad's plus and minus are told apart from the main keyboard's), and the terminal is
@@ -14,9 +16,11 @@
 //   core).
 #pragma once
 
+#include "console/key_decoder.h"
 #include "console/terminal.h"
 
 #include <map>
+#include <optional>
 
 namespace numo::console {
 
@@ -50,7 +54,6 @@ public:
 private:
     unsigned long CellAttributes(Attribute attr); // a curses attr_t
     InputKey Translate(int ch);
-    void DefineKeys();
     bool TerminalGone() const;
 
     void* screen_ = nullptr; // the curses SCREEN
@@ -60,7 +63,7 @@ private:
     int cursor_x_ = -1, cursor_y_ = -1;
     int next_pair_ = 1;
     std::map<Attribute, short> pairs_;
-    std::map<int, InputKey> defined_keys_; // curses key codes of the sequences numo defines
+    std::optional<KeyDecoder> decoder_; // what the curses key codes mean
 };
 
 } // namespace numo::console

@@ -3,7 +3,7 @@
 # folder, a fixed window size, a private HOME and XDG_STATE_HOME), types as a user would and reads
 # the screen back with capture-pane, polling with a timeout (a sanitizer build is slow).
 # Usage: terminal_test.sh NUMO LANGUAGE-FILE CASE
-#   CASE: calculate, decimals, variables, help, close, history, utf8, resize, signals, crash
+#   CASE: calculate, decimals, variables, help, close, history, utf8, resize, signals, crash, keys
 set -uo pipefail
 # The screen is read in UTF-8: the frame's characters count as one each in the patterns.
 export LC_ALL=C.UTF-8
@@ -11,6 +11,7 @@ export LC_ALL=C.UTF-8
 numo=$1
 lng=$2
 case_name=$3
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 timeout=${NUMO_TERMINAL_TIMEOUT:-60} # seconds for one thing to show up on the screen
 
 command -v tmux >/dev/null || {
@@ -354,6 +355,109 @@ case_signals() {
 case_crash() {
     launch crash NUMO_DEBUG_CRASH_AFTER_DRAWING=1
     ended 139
+}
+
+# The keys of tests/terminal/keys.txt, under each TERM there, as that terminal sends them: what
+# the dialog did with each. First a terminal that cannot place the cursor, which is refused.
+case_keys() {
+    launch dumb TERM=dumb
+    wait_for '^numo: the terminal TERM=dumb cannot place the cursor'
+    ended 2
+
+    local term
+    for term in $(awk '!/^#/ && NF == 3 && !seen[$1]++ { print $1 }' "$here/keys.txt"); do
+        keys_under "$term"
+    done
+}
+
+# The regex of a text that matches it as it stands.
+literal() { sed 's/[][\.*^$+?(){}|/]/\\&/g' <<<"$1"; }
+
+keys_under() {
+    local term=$1
+    declare -A bytes=()
+    local t key b
+    while read -r t key b; do
+        [ "$t" = "$term" ] && bytes[$key]=$b
+    done < <(grep -v '^#' "$here/keys.txt")
+    # press KEY [FALLBACK]: the key's bytes as this terminal sends them, else the main
+    # keyboard's text FALLBACK; false when there is neither.
+    press() {
+        if [ -n "${bytes[$1]:-}" ]; then
+            tm send-keys -t "t:$current" -H $(printf '%b' "${bytes[$1]}" | od -An -tx1)
+        elif [ -n "${2:-}" ]; then
+            type_text "$2"
+        else
+            return 1
+        fi
+    }
+    has() { [ -n "${bytes[$1]:-}" ]; }
+    formula_is() { wait_for "║ $(literal "$1") +↓║"; }
+
+    mkdir -p "$(dirname "$history_file")"
+    printf 'Numo\\\\Numoline\t5*5\n' >"$history_file"
+    start "$term" TERM="$term"
+    formula_is '5*5'
+    keys C-y
+    press kp1 1 && press kp/ / && press kp3 3
+    formula_is '1/3'
+    wait_for '║ 0\.333 +║'
+    if has kp+; then
+        press kp+
+        wait_for '║ 0\.3333 +║'
+        press kp-
+        wait_for '║ 0\.333 +║'
+    fi
+    press kp- || fail "$term: no keypad minus in the table"
+    wait_for '║ 0\.33 +║'
+    formula_is '1/3' # the keypad's plus and minus typed nothing
+    press kp* '*' && press kp2 2 && press kp. . && press kp5 5
+    formula_is '1/3*2.5'
+    wait_for '║ 0\.83 +║'
+    type_text '+'
+    press kp4 4 && press kp6 6 && press kp7 7 && press kp8 8 && press kp9 9 && press kp0 0
+    formula_is '1/3*2.5+467890'
+    wait_for '║ 467890\.83 +║'
+    local formula='1/3*2.5+467890'
+    if press home; then
+        type_text '2'
+        formula="2$formula"
+        formula_is "$formula"
+        press end || fail "$term: Home without End in the table"
+    fi
+    type_text '+1'
+    formula_is "$formula+1"
+    press left
+    type_text '9'
+    formula_is "$formula+91"
+    press right
+    type_text '0'
+    formula="$formula+910"
+    formula_is "$formula"
+    if press ctrl-down; then
+        wait_for '═ History ═'
+        expect '║ 5\*5 +║'
+        keys Escape
+        wait_for 'Postfix form:'
+        formula_is "$formula"
+    fi
+    press f1
+    wait_for '═ Help ═'
+    keys Escape
+    wait_for 'Postfix form:'
+    press down
+    press down
+    type_text '5'
+    wait_for '║a= 05 '
+    press up      # the postfix form, which takes no typing
+    press shift-tab || press up # the formula
+    type_text '7'
+    formula="${formula}7"
+    formula_is "$formula"
+    press kpenter # Enter: closes and keeps the formula
+    ended 0
+    [ "$(tail -n 1 "$history_file")" = "$(printf 'Numo\\\\Numoline\t%s' "$formula")" ] ||
+        fail "$term: history file: $(cat "$history_file")"
 }
 
 declare -F "case_$case_name" >/dev/null || fail "no case '$case_name'"

@@ -1,10 +1,10 @@
 // The command line of `numo`: parsing, the commands, and the headless runs of the calculator.
 #include "console/cli.h"
 
+#include "console/exit_status.h"
 #include "far/calculator_contract.h"
 #include "hostsim/help_file.h"
 #include "hostsim/host.h"
-#include "hostsim/host_error.h"
 #include "hostsim/language_file.h"
 #include "hostsim/module_loader.h"
 
@@ -18,6 +18,8 @@
 #include <cstdlib>
 #endif
 
+#include <cerrno>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <istream>
@@ -28,6 +30,14 @@
 extern const char kHelpText[]; // the help file, built into the program
 
 namespace numo::console {
+
+using hostsim::Dialog;
+using hostsim::HelpFile;
+using hostsim::HelpLine;
+using hostsim::Host;
+using hostsim::LanguageFile;
+using hostsim::LoadedModule;
+using hostsim::ScriptedFrontEnd;
 
 namespace {
 constexpr const char* kUsage =
@@ -45,10 +55,11 @@ constexpr const char* kUsage =
     "eval opens the calculator without a screen, types the values of a, b, c and the formula\n"
     "into their fields, sets the decimals (3 unless -d says otherwise, at most 200) and prints\n"
     "the postfix form, the result, its integer part in hexadecimal and binary, and the number\n"
-    "of the message shown (8: a result). Exit status: 0 a result, 1 a message, 2 bad usage.\n"
+    "of the message shown (8: a result).\n"
     "--batch reads one formula per line from standard input into the same open dialog.\n"
     "A formula that starts with '-' goes after --. info prints the plug-in's menu entry.\n"
-    "--module PATH loads the module from PATH instead of from beside this program.\n"
+    "--module PATH loads the module from PATH instead of from beside this program; it may\n"
+    "stand before or after the command.\n"
 #ifdef NUMO_TERMINAL
     "\n"
     "With no command, numo opens the calculator in this terminal (standard input and output\n"
@@ -59,12 +70,25 @@ constexpr const char* kUsage =
 #endif
     ;
 
-// A problem with the command line or the setup: one line on standard error, exit status 2.
-struct UsageError {
-    std::string message;
-};
+// The usage and the table of exit statuses.
+void PrintUsage(std::ostream& out) {
+    out << kUsage << "\nExit status:\n";
+    for (const ExitStatusRow& row : kExitStatuses)
+        out << "  " << row.status << "  " << row.meaning << "\n";
+}
+
+Failure UsageError(const std::string& message) {
+    return Failure(kExitUsage, message);
+}
+
+Failure ModuleFault(const std::string& message) {
+    return Failure(kExitModule, message);
+}
+
+enum class Command { Interactive, Eval, Info, Help, Version };
 
 struct Options {
+    Command command = Command::Interactive;
     std::optional<std::string> module;
     std::optional<std::string> variables[3];
     int decimals = kOpeningPrecision;
@@ -74,78 +98,119 @@ struct Options {
 
 void CheckFieldLength(const std::string& text, const std::string& what) {
     if (text.size() > static_cast<std::size_t>(Dialog::kMaxTextLength))
-        throw UsageError{what + " is " + std::to_string(text.size()) +
+        throw UsageError(what + " is " + std::to_string(text.size()) +
                          " characters long; the field holds at most " +
-                         std::to_string(Dialog::kMaxTextLength)};
+                         std::to_string(Dialog::kMaxTextLength));
 }
 
 int ParseDecimals(const std::string& text) {
     if (!text.empty() && text[0] == '-')
-        throw UsageError{"DECIMALS must not be negative: '" + text + "'"};
+        throw UsageError("DECIMALS must not be negative: '" + text + "'");
     if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
-        throw UsageError{"DECIMALS must be a whole number from 0 to " +
-                         std::to_string(kMaxPrecision) + ": '" + text + "'"};
+        throw UsageError("DECIMALS must be a whole number from 0 to " +
+                         std::to_string(kMaxPrecision) + ": '" + text + "'");
     std::string digits = text.substr(std::min(text.find_first_not_of('0'), text.size() - 1));
     if (digits.size() > 4 || std::stoi(digits) > kMaxPrecision)
-        throw UsageError{"DECIMALS " + text + " is above the calculator's limit of " +
-                         std::to_string(kMaxPrecision)};
+        throw UsageError("DECIMALS " + text + " is above the calculator's limit of " +
+                         std::to_string(kMaxPrecision));
     return std::stoi(digits);
 }
 
-// eval's words: options anywhere before "--", one formula unless --batch.
-Options ParseEval(const std::vector<std::string>& args, std::size_t i, Options options) {
-    bool optionsEnded = false;
-    for (; i < args.size(); ++i) {
+// The value after an option; i moves onto it.
+const std::string& OptionValue(const std::vector<std::string>& args, std::size_t& i) {
+    if (i + 1 >= args.size())
+        throw UsageError("option " + args[i] + " needs a value");
+    return args[++i];
+}
+
+// An option of eval: -a, -b, -c (a variable's text), -d, --batch; false for any other word.
+bool ParseEvalOption(const std::vector<std::string>& args, std::size_t& i, Options& options) {
+    const std::string& arg = args[i];
+    if (arg == "--batch") {
+        options.batch = true;
+    } else if (arg == "-d") {
+        options.decimals = ParseDecimals(OptionValue(args, i));
+    } else if (arg == "-a" || arg == "-b" || arg == "-c") {
+        const std::string& value = OptionValue(args, i);
+        CheckFieldLength(value, "the value of " + arg);
+        options.variables[arg[1] - 'a'] = value;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// The whole command line, read once. --module may stand anywhere before a "--"; --help and
+// --version only before the command, and they end the reading; eval takes its own options
+// anywhere before "--" and one formula (unless --batch); info takes nothing else.
+Options ParseCommandLine(const std::vector<std::string>& args) {
+    Options options;
+    bool commandSeen = false, optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';
-        if (!isOption) {
-            if (options.formula)
-                throw UsageError{"more than one FORMULA ('" + *options.formula + "' and '" + arg +
-                                 "'); quote a formula that has spaces"};
-            options.formula = arg;
-            continue;
-        }
-        if (arg == "--") {
+        if (isOption && arg == "--module") {
+            options.module = OptionValue(args, i);
+        } else if (!commandSeen) {
+            if (arg == "--help" || arg == "-h") {
+                options.command = Command::Help;
+                return options;
+            }
+            if (arg == "--version") {
+                options.command = Command::Version;
+                return options;
+            }
+            if (isOption)
+                throw UsageError("unknown option '" + arg + "' (see numo --help)");
+            if (arg == "eval")
+                options.command = Command::Eval;
+            else if (arg == "info")
+                options.command = Command::Info;
+            else
+                throw UsageError("unknown command '" + arg + "' (see numo --help)");
+            commandSeen = true;
+        } else if (options.command == Command::Info) {
+            throw UsageError("info takes no '" + arg + "'");
+        } else if (isOption && arg == "--") {
             optionsEnded = true;
-            continue;
-        }
-        if (arg == "--batch") {
-            options.batch = true;
-            continue;
-        }
-        bool takesValue =
-            arg == "-a" || arg == "-b" || arg == "-c" || arg == "-d" || arg == "--module";
-        if (!takesValue)
-            throw UsageError{"unknown option '" + arg +
-                             "' (a formula that starts with '-' goes after --)"};
-        if (i + 1 >= args.size())
-            throw UsageError{"option " + arg + " needs a value"};
-        const std::string& value = args[++i];
-        if (arg == "-d") {
-            options.decimals = ParseDecimals(value);
-        } else if (arg == "--module") {
-            options.module = value;
+        } else if (isOption) {
+            if (!ParseEvalOption(args, i, options))
+                throw UsageError("unknown option '" + arg +
+                                 "' (a formula that starts with '-' goes after --)");
+        } else if (options.formula) {
+            throw UsageError("more than one FORMULA ('" + *options.formula + "' and '" + arg +
+                             "'); quote a formula that has spaces");
         } else {
-            CheckFieldLength(value, "the value of " + arg);
-            options.variables[arg[1] - 'a'] = value;
+            options.formula = arg;
         }
     }
-    if (options.batch && options.formula)
-        throw UsageError{"give either FORMULA or --batch, not both"};
-    if (!options.batch && !options.formula)
-        throw UsageError{"eval needs a FORMULA (or --batch)"};
-    if (options.formula)
-        CheckFieldLength(*options.formula, "the formula");
+    if (options.command == Command::Eval) {
+        if (options.batch && options.formula)
+            throw UsageError("give either FORMULA or --batch, not both");
+        if (!options.batch && !options.formula)
+            throw UsageError("eval needs a FORMULA (or --batch)");
+        if (options.formula)
+            CheckFieldLength(*options.formula, "the formula");
+    }
     return options;
 }
 
+// The module named with --module, else the one beside the program. One named on the command
+// line that is not there is the user's mistake; one beside the program that is not there, or
+// any module that cannot be used, is a fault of the installation (LoadedModule says which).
 std::string ModulePath(const Options& options, const std::string& program) {
-    if (options.module)
+    if (options.module) {
+        if (options.module->empty())
+            throw UsageError("the module's path is empty");
+        std::error_code ec;
+        if (!std::filesystem::exists(*options.module, ec))
+            throw UsageError("module " + *options.module + " is missing");
         return *options.module;
-    std::filesystem::path self = ExecutablePath();
+    }
+    std::filesystem::path self = hostsim::ExecutablePath();
     if (self.empty())
         self = program;
-    return (self.parent_path() / DefaultModuleFileName()).string();
+    return (self.parent_path() / hostsim::DefaultModuleFileName()).string();
 }
 
 // The module loaded, its language file read, and a host that has called SetStartupInfo and
@@ -156,12 +221,40 @@ struct Session {
     PluginInfo info;
 
     explicit Session(const std::string& path)
-        : module(path), host(LoadModuleLanguage(module.Folder(), kHostLanguage, kMessageCount),
-                             std::filesystem::absolute(path).string()) {
+        : module(path),
+          host(hostsim::LoadModuleLanguage(module.Folder(), kHostLanguage, kMessageCount),
+               std::filesystem::absolute(path).string()) {
         host.Start(module.SetStartupInfo);
         info = host.QueryPluginInfo(module.GetPluginInfo);
     }
+
+    // Calls OpenPlugin, which runs the calculator's dialog through the host's front end (or
+    // through the script); a module that shows no dialog is a faulty one.
+    void Open(const ScriptedFrontEnd::Script& script = {}) {
+        int before = host.DialogsRun();
+        if (script)
+            host.Open(module.OpenPlugin, script);
+        else
+            host.Open(module.OpenPlugin);
+        dialogShown = host.DialogsRun() > before;
+    }
+    void RequireDialogShown() const {
+        if (!dialogShown)
+            throw ModuleFault("module " + module.Path() + " opened no dialog");
+    }
+
+    bool dialogShown = false;
 };
+
+// Standard output took everything written so far; a write that failed ends the command. Called
+// right after writing, errno still holds the failed write's reason.
+void CheckWritten(std::ostream& out) {
+    int reason = errno;
+    if (out)
+        return;
+    throw Failure(kExitOutput, std::string("cannot write to standard output") +
+                                   (reason != 0 ? std::string(": ") + std::strerror(reason) : ""));
+}
 
 // The message number among 9..33 whose text the result field shows, or 8 for a result. The
 // module copies at most an item's 511 characters of a message.
@@ -213,15 +306,15 @@ void PrintBlock(std::ostream& out, const Block& block) {
 void CheckDecimals(const Block& block, int decimals) {
     int shown = block.status == kResultMessage ? ShownDecimals(block.result) : -1;
     if (shown >= 0 && shown != decimals)
-        throw UsageError{"the module shows " + std::to_string(shown) + " decimals, not the " +
-                         std::to_string(decimals) + " asked for: its limit is lower than " +
-                         std::to_string(kMaxPrecision)};
+        throw ModuleFault("the module shows " + std::to_string(shown) + " decimals, not the " +
+                          std::to_string(decimals) + " asked for: its limit is lower than " +
+                          std::to_string(kMaxPrecision));
 }
 
 void Edit(Dialog& dialog, int item, const std::string& text) {
     if (!dialog.EditText(item, text))
-        throw UsageError{"the module's dialog does not let item " + std::to_string(item) +
-                         " be edited"};
+        throw ModuleFault("the module's dialog does not let item " + std::to_string(item) +
+                          " be edited");
 }
 
 void SetDecimals(Dialog& dialog, int decimals) {
@@ -234,78 +327,73 @@ void SetDecimals(Dialog& dialog, int decimals) {
 // Runs the calculator with a script. The script runs inside the module's call to DialogEx, so
 // nothing may be thrown through the module: a failure is kept and raised after OpenPlugin.
 void RunCalculator(Session& session, const std::function<void(Dialog&)>& script) {
-    bool ran = false;
-    std::optional<UsageError> failure;
-    std::exception_ptr exception;
-    session.host.Open(session.module.OpenPlugin, [&](Dialog& dialog) {
-        ran = true;
+    std::exception_ptr failure;
+    session.Open([&](Dialog& dialog) {
         try {
             if (dialog.ItemCount() <= ItemBin)
-                throw UsageError{"the module's dialog has " + std::to_string(dialog.ItemCount()) +
-                                 " items, too few for the calculator's"};
+                throw ModuleFault("the module's dialog has " + std::to_string(dialog.ItemCount()) +
+                                  " items, too few for the calculator's");
             script(dialog);
-        } catch (const UsageError& error) {
-            failure = error;
         } catch (...) {
-            exception = std::current_exception();
+            failure = std::current_exception();
         }
         if (!dialog.Closed() && !dialog.Close(-1))
             dialog.ForceClose(-1);
     });
-    if (exception)
-        std::rethrow_exception(exception);
     if (failure)
-        throw *failure;
-    if (!ran)
-        throw UsageError{"module " + session.module.Path() + " opened no dialog"};
+        std::rethrow_exception(failure);
+    session.RequireDialogShown();
+}
+
+std::vector<std::string> ReadBatch(std::istream& in) {
+    std::vector<std::string> formulas;
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        if (!line.empty() && line.back() == '\r') // a line end written on Windows
+            line.pop_back();
+        if (line.find('\0') != std::string::npos)
+            throw UsageError("line " + std::to_string(number) +
+                             " of the input holds a NUL byte, which no field can hold");
+        CheckFieldLength(line, "line " + std::to_string(number) + " of the input");
+        formulas.push_back(line);
+    }
+    return formulas;
 }
 
 int RunEval(const Options& options, const std::string& program, std::istream& in,
             std::ostream& out) {
     std::vector<std::string> formulas;
-    if (options.batch) {
-        std::string line;
-        for (int number = 1; std::getline(in, line); ++number) {
-            if (!line.empty() && line.back() == '\r') // a line end written on Windows
-                line.pop_back();
-            if (line.find('\0') != std::string::npos)
-                throw UsageError{"line " + std::to_string(number) +
-                                 " of the input holds a NUL byte, which no field can hold"};
-            CheckFieldLength(line, "line " + std::to_string(number) + " of the input");
-            formulas.push_back(line);
-        }
-    }
+    if (options.batch)
+        formulas = ReadBatch(in);
+    else
+        formulas.push_back(*options.formula);
 
     Session session(ModulePath(options, program));
     const LanguageFile& language = session.host.Language();
-    int exitStatus = 0;
+    int exitStatus = kExitResult;
     RunCalculator(session, [&](Dialog& dialog) {
         for (int v = 0; v < 3; ++v) {
             if (options.variables[v])
                 Edit(dialog, kVariableItems[v], *options.variables[v]);
         }
-        if (!options.batch) {
-            Edit(dialog, ItemFormula, *options.formula);
+        // The decimals carry over from one formula to the next, as they do for a user. A single
+        // formula goes in first: the decimals are then set on its result, as a user would.
+        if (options.batch)
             SetDecimals(dialog, options.decimals);
-            Block block = ReadBlock(dialog, language);
-            CheckDecimals(block, options.decimals);
-            PrintBlock(out, block);
-            exitStatus = block.status == kResultMessage ? 0 : 1;
-            return;
-        }
-        // The decimals carry over from one formula to the next, as they do for a user.
-        SetDecimals(dialog, options.decimals);
         for (const std::string& formula : formulas) {
             Edit(dialog, ItemFormula, formula);
+            if (!options.batch)
+                SetDecimals(dialog, options.decimals);
             Block block = ReadBlock(dialog, language);
             CheckDecimals(block, options.decimals);
             PrintBlock(out, block);
-            out << "\n";
+            if (options.batch)
+                out << "\n";
+            CheckWritten(out);
             if (block.status != kResultMessage)
-                exitStatus = 1;
+                exitStatus = kExitMessage;
         }
     });
-    out.flush();
     return exitStatus;
 }
 
@@ -331,7 +419,7 @@ int RunInfo(const Options& options, const std::string& program, std::ostream& ou
     if (!names.empty())
         out << " (" << names << ")";
     out << "\n";
-    return 0;
+    return kExitResult;
 }
 
 #ifdef NUMO_TERMINAL
@@ -342,9 +430,9 @@ int RunInteractive(const Options& options, const std::string& program, std::ostr
     if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
         err << "numo: the calculator needs a terminal, and standard "
             << (isatty(STDIN_FILENO) ? "output" : "input")
-            << " is none; without one use a command\n"
-            << kUsage;
-        return 2;
+            << " is none; without one use a command\n";
+        PrintUsage(err);
+        return kExitUsage;
     }
     Session session(ModulePath(options, program));
     std::string historyPath = FileHistory::DefaultPath();
@@ -367,24 +455,23 @@ int RunInteractive(const Options& options, const std::string& program, std::ostr
     CursesTerminal terminal;
     TerminalFrontEnd frontEnd(terminal, frontEndOptions);
     session.host.SetFrontEnd(&frontEnd);
-    int dialogs = session.host.DialogsRun();
-    session.host.Open(session.module.OpenPlugin);
+    session.Open();
     session.host.SetFrontEnd(nullptr);
     terminal.Restore();
     CursesTerminal::RaiseStopSignal();
     frontEnd.RethrowFailure();
-    if (session.host.DialogsRun() == dialogs)
-        throw UsageError{"module " + session.module.Path() + " opened no dialog"};
+    session.RequireDialogShown();
     if (history && !history->LastError().empty())
         err << "numo: the formula was not kept in the history: " << history->LastError() << "\n";
-    return 0;
+    return kExitResult;
 }
 #endif
 
 void PrintHelp(std::ostream& out) {
-    out << kUsage << "\n";
-    HelpFile help = ParseHelpFile(kHelpText, "numo_en.hlf");
-    for (const HelpLine& line : RenderHelpTopic(help, "Contents", 0)) {
+    PrintUsage(out);
+    out << "\n";
+    HelpFile help = hostsim::ParseHelpFile(kHelpText, "numo_en.hlf");
+    for (const HelpLine& line : hostsim::RenderHelpTopic(help, "Contents", 0)) {
         std::string_view text = line.text;
         while (!text.empty() && text.back() == ' ')
             text.remove_suffix(1);
@@ -394,61 +481,51 @@ void PrintHelp(std::ostream& out) {
 
 int Run(const std::vector<std::string>& args, const std::string& program, std::istream& in,
         std::ostream& out, std::ostream& err) {
-    Options options;
-    std::size_t i = 0;
-    for (; i < args.size() && args[i].size() > 1 && args[i][0] == '-'; ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--help" || arg == "-h") {
-            PrintHelp(out);
-            return 0;
-        }
-        if (arg == "--version") {
-            out << "numo " << NUMO_VERSION << "\n";
-            return 0;
-        }
-        if (arg != "--module")
-            throw UsageError{"unknown option '" + arg + "' (see numo --help)"};
-        if (i + 1 >= args.size())
-            throw UsageError{"option --module needs a value"};
-        options.module = args[++i];
-    }
-    if (i == args.size()) {
-#ifdef NUMO_TERMINAL
-        return RunInteractive(options, program, err);
-#else
-        err << kUsage;
-        return 2;
-#endif
-    }
-    const std::string& command = args[i];
-    if (command == "eval")
-        return RunEval(ParseEval(args, i + 1, options), program, in, out);
-    if (command == "info") {
-        for (++i; i < args.size(); ++i) {
-            if (args[i] != "--module")
-                throw UsageError{"info takes no '" + args[i] + "'"};
-            if (i + 1 >= args.size())
-                throw UsageError{"option --module needs a value"};
-            options.module = args[++i];
-        }
+    Options options = ParseCommandLine(args);
+    switch (options.command) {
+    case Command::Help:
+        PrintHelp(out);
+        return kExitResult;
+    case Command::Version:
+        out << "numo " << NUMO_VERSION << "\n";
+        return kExitResult;
+    case Command::Eval:
+        return RunEval(options, program, in, out);
+    case Command::Info:
         return RunInfo(options, program, out);
+    case Command::Interactive:
+        break;
     }
-    throw UsageError{"unknown command '" + command + "' (see numo --help)"};
+#ifdef NUMO_TERMINAL
+    return RunInteractive(options, program, err);
+#else
+    PrintUsage(err);
+    return kExitUsage;
+#endif
 }
 } // namespace
 
 int RunCli(const std::vector<std::string>& args, const std::string& program, std::istream& in,
            std::ostream& out, std::ostream& err) {
     try {
-        return Run(args, program, in, out, err);
-    } catch (const UsageError& error) {
-        err << "numo: " << error.message << "\n";
-    } catch (const HostError& error) {
-        err << "numo: " << error.what() << "\n";
+        int status = Run(args, program, in, out, err);
+        // A stream that failed already keeps the errno of its failed write: nothing since
+        // touched errno (a long batch checks after each block instead).
+        if (out) {
+            errno = 0;
+            out.flush();
+        }
+        CheckWritten(out);
+        return status;
+    } catch (const Failure& failure) {
+        err << "numo: " << failure.what() << "\n";
+        return failure.Status();
     } catch (const std::exception& error) {
+        // HostError: the module or a file beside it (its language or help file) is at fault.
+        // Anything else also arose while loading or running the module.
         err << "numo: " << error.what() << "\n";
+        return kExitModule;
     }
-    return 2;
 }
 
 } // namespace numo::console

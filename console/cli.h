@@ -11,8 +11,8 @@ namespace numo::console {
 constexpr const char* kHostLanguage = "English";
 
 // Runs the program: args are the words after the program's name; program is argv[0] (used to
-// find the module when the system does not tell where the program lies). Returns the exit
-// status: 0 success (a result), 1 a formula that shows a message, 2 a usage or setup error.
+// find the module when the system does not tell where the program lies); out is standard output.
+// Returns the exit status (ExitStatus in console/exit_status.h); a failure is one line on err.
 int RunCli(const std::vector<std::string>& args, const std::string& program, std::istream& in,
            std::ostream& out, std::ostream& err);
 

@@ -1,7 +1,7 @@
 // The real terminal through ncurses: cells and colours, keys, and putting the terminal back.
 #include "console/curses_terminal.h"
 
-#include "hostsim/host_error.h"
+#include "console/exit_status.h"
 
 #include <curses.h>
 #include <term.h>
@@ -108,7 +108,7 @@ char Shown(char ch) {
 
 CursesTerminal::CursesTerminal() {
     if (gOpen)
-        throw HostError("the terminal is already in use");
+        throw Failure(kExitUsage, "the terminal is already in use");
     // Only the character type: line drawing in a UTF-8 terminal. Numbers are the module's and the
     // C library's, never the locale's.
     std::setlocale(LC_CTYPE, "");
@@ -116,7 +116,8 @@ CursesTerminal::CursesTerminal() {
     wide_ = codeset != nullptr && std::strcmp(codeset, "UTF-8") == 0;
 
     if (tcgetattr(STDIN_FILENO, &gShellModes) != 0)
-        throw HostError(std::string("cannot read the terminal's modes: ") + std::strerror(errno));
+        throw Failure(kExitUsage,
+                      std::string("cannot read the terminal's modes: ") + std::strerror(errno));
     // The handlers go in before curses starts, so curses keeps its own hands off SIGINT and
     // SIGTERM (it installs handlers only where the default is in place).
     gInterrupted = 0;
@@ -128,8 +129,8 @@ CursesTerminal::CursesTerminal() {
     if (screen == nullptr) {
         RemoveHandlers();
         tcsetattr(STDIN_FILENO, TCSANOW, &gShellModes);
-        throw HostError(std::string("cannot use the terminal TERM=") +
-                        (term != nullptr ? term : "(not set)"));
+        throw Failure(kExitUsage, std::string("cannot use the terminal TERM=") +
+                                      (term != nullptr ? term : "(not set)"));
     }
     set_term(screen);
     if (tigetstr("cup") == nullptr || tigetstr("cup") == reinterpret_cast<char*>(-1)) {

@@ -26,7 +26,7 @@ namespace numo::console {
 
 class CursesTerminal : public Terminal {
 public:
-    // Takes over the terminal; only one may be open at a time. Throws HostError when the
+    // Takes over the terminal; only one may be open at a time. Throws Failure (kExitUsage) when the
     // terminal cannot be used (an unknown TERM, say); the terminal is left as it was then.
     CursesTerminal();
     ~CursesTerminal() override;

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <stdexcept>
 #include <utility>
 
 namespace numo::console {
@@ -24,6 +25,13 @@ struct Entry {
 // A damaged file may be anything: a file far larger than any history is not read at all rather
 // than held in memory.
 constexpr off_t kMaxFileSize = 4 << 20;
+
+// Why the history could not be read or written. It never ends the program: Add keeps the reason
+// in LastError, and reading gives no entries.
+class HistoryError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 std::string Errno(const std::string& what) {
     return what + ": " + std::strerror(errno);
@@ -102,7 +110,7 @@ std::vector<Entry> Parse(std::string_view contents) {
         std::optional<std::string> name = Unescape(line.substr(0, tab));
         std::optional<std::string> text = Unescape(line.substr(tab + 1));
         if (!name || !text || name->empty() || text->empty() ||
-            text->size() > static_cast<std::size_t>(Dialog::kMaxTextLength))
+            text->size() > static_cast<std::size_t>(hostsim::Dialog::kMaxTextLength))
             continue;
         Entry entry{std::move(*name), std::move(*text)};
         entries.erase(std::remove(entries.begin(), entries.end(), entry), entries.end());
@@ -111,21 +119,19 @@ std::vector<Entry> Parse(std::string_view contents) {
     return entries;
 }
 
-// The file's contents; "" for a missing file. An unreadable or oversized file gives nullopt
-// with the reason in error.
-std::optional<std::string> ReadContents(const std::string& path, std::string& error) {
+// The file's contents; "" for a missing file. Throws HistoryError for an unreadable or
+// oversized file.
+std::string ReadContents(const std::string& path) {
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT)
             return std::string();
-        error = Errno("cannot read " + path);
-        return std::nullopt;
+        throw HistoryError(Errno("cannot read " + path));
     }
     struct stat info {};
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxFileSize) {
-        error = path + " is not a history file (a folder, a device or too large)";
         close(fd);
-        return std::nullopt;
+        throw HistoryError(path + " is not a history file (a folder, a device or too large)");
     }
     std::string contents;
     char buffer[8192];
@@ -134,9 +140,9 @@ std::optional<std::string> ReadContents(const std::string& path, std::string& er
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
-            error = Errno("cannot read " + path);
+            std::string reason = Errno("cannot read " + path);
             close(fd);
-            return std::nullopt;
+            throw HistoryError(reason);
         }
         if (n == 0)
             break;
@@ -163,16 +169,13 @@ bool WriteAll(int fd, const std::string& data) {
 
 // mkdir -p for the file's folder; the folders made are the user's own (0700), as the state
 // directory should be.
-bool MakeParents(const std::string& path, std::string& error) {
+void MakeParents(const std::string& path) {
     for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
          slash = path.find('/', slash + 1)) {
         std::string folder = path.substr(0, slash);
-        if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-            error = Errno("cannot make the folder " + folder);
-            return false;
-        }
+        if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+            throw HistoryError(Errno("cannot make the folder " + folder));
     }
-    return true;
 }
 
 // Holds an exclusive flock on a file for its lifetime.
@@ -218,12 +221,14 @@ std::string FileHistory::DefaultPath() {
 }
 
 std::vector<std::string> FileHistory::Entries(const std::string& name) const {
-    std::string error;
-    std::optional<std::string> contents = ReadContents(path_, error);
     std::vector<std::string> texts;
-    if (!contents)
-        return texts;
-    for (Entry& entry : Parse(*contents)) {
+    std::string contents;
+    try {
+        contents = ReadContents(path_);
+    } catch (const HistoryError&) {
+        return texts; // the failure shows when the next formula cannot be kept
+    }
+    for (Entry& entry : Parse(contents)) {
         if (entry.name == name)
             texts.push_back(std::move(entry.text));
     }
@@ -235,22 +240,24 @@ std::vector<std::string> FileHistory::Entries(const std::string& name) const {
 void FileHistory::Add(const std::string& name, const std::string& text) {
     last_error_.clear();
     if (name.empty() || IsBlankText(text) ||
-        text.size() > static_cast<std::size_t>(Dialog::kMaxTextLength))
+        text.size() > static_cast<std::size_t>(hostsim::Dialog::kMaxTextLength))
         return;
-    if (!MakeParents(path_, last_error_))
-        return;
-    FileLock lock(path_ + ".lock");
-    if (!lock.Held()) {
-        last_error_ = Errno("cannot lock " + path_ + ".lock");
-        return;
+    try {
+        Write(name, text);
+    } catch (const HistoryError& error) {
+        last_error_ = error.what();
     }
+}
+
+void FileHistory::Write(const std::string& name, const std::string& text) {
+    MakeParents(path_);
+    FileLock lock(path_ + ".lock");
+    if (!lock.Held())
+        throw HistoryError(Errno("cannot lock " + path_ + ".lock"));
     // What other processes wrote since this one read the file stays; a damaged file is replaced
     // by the entries that could be read from it.
     // A file that cannot be read at all is left alone: writing would lose what it holds.
-    std::optional<std::string> old = ReadContents(path_, last_error_);
-    if (!old)
-        return;
-    std::vector<Entry> entries = Parse(*old);
+    std::vector<Entry> entries = Parse(ReadContents(path_));
     Entry added{name, text};
     entries.erase(std::remove(entries.begin(), entries.end(), added), entries.end());
     entries.push_back(added);
@@ -270,23 +277,22 @@ void FileHistory::Add(const std::string& name, const std::string& text) {
         contents += Escape(entry.name) + "\t" + Escape(entry.text) + "\n";
     std::string temporary = path_ + ".XXXXXX";
     int fd = mkstemp(temporary.data());
-    if (fd < 0) {
-        last_error_ = Errno("cannot write a temporary file beside " + path_);
-        return;
-    }
+    if (fd < 0)
+        throw HistoryError(Errno("cannot write a temporary file beside " + path_));
     bool written = fchmod(fd, 0600) == 0 && WriteAll(fd, contents) && fsync(fd) == 0;
-    if (!written)
-        last_error_ = Errno("cannot write " + temporary);
+    std::string reason = written ? "" : Errno("cannot write " + temporary);
     if (close(fd) != 0 && written) {
         written = false;
-        last_error_ = Errno("cannot write " + temporary);
+        reason = Errno("cannot write " + temporary);
     }
     if (written && rename(temporary.c_str(), path_.c_str()) != 0) {
         written = false;
-        last_error_ = Errno("cannot replace " + path_);
+        reason = Errno("cannot replace " + path_);
     }
-    if (!written)
+    if (!written) {
         unlink(temporary.c_str());
+        throw HistoryError(reason);
+    }
 }
 
 } // namespace numo::console

@@ -23,7 +23,7 @@
 
 namespace numo::console {
 
-class FileHistory : public HistoryStore {
+class FileHistory : public hostsim::HistoryStore {
 public:
     static constexpr std::size_t kDefaultCap = 100;
 
@@ -45,6 +45,9 @@ public:
     const std::string& LastError() const { return last_error_; }
 
 private:
+    // Add's work once the text is one to keep; throws (a history error) with the reason.
+    void Write(const std::string& name, const std::string& text);
+
     std::string path_;
     std::size_t cap_;
     std::string last_error_;

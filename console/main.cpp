@@ -1,4 +1,15 @@
 // The stand-in host program `numo`: loads the calculator module and runs it from the command line.
+//
+// Errors, one way through console/ and hostsim/: a failure is an exception derived from
+// std::runtime_error whose what() is one sentence for the user, naming the file or thing at
+// fault. hostsim/ throws HostError (the module or a file beside it is at fault); the program
+// throws Failure, which carries its exit status (console/exit_status.h). RunCli alone catches
+// them, writes "numo: <sentence>" as one line on standard error and returns the status. Nothing
+// is thrown through the module: code that runs inside its calls (the front ends) keeps a failure
+// and raises it again once the module has returned. A failure that does not end the program is
+// caught where it is reported: the history file keeps the reason (FileHistory::LastError), the
+// help window shows it. No status codes or error out-parameters in this program; those are the
+// module's way, not the host's.
 #include "console/cli.h"
 
 #include <iostream>

@@ -12,6 +12,14 @@
 
 namespace numo::console {
 
+using hostsim::ChooseLanguageFile;
+using hostsim::Dialog;
+using hostsim::DialogGeometry;
+using hostsim::HelpLine;
+using hostsim::HostError;
+using hostsim::ReadHelpFile;
+using hostsim::RenderHelpTopic;
+
 namespace {
 // The host's colours (console attributes, see terminal.h).
 constexpr Attribute kScreen = 0x07;        // behind the dialog

@@ -22,12 +22,12 @@
 
 namespace numo::console {
 
-class TerminalFrontEnd : public FrontEnd {
+class TerminalFrontEnd : public hostsim::FrontEnd {
 public:
     struct Options {
-        std::string helpFolder;           // the module's folder: its help files lie there
-        std::string language = "English"; // which help file to choose
-        HistoryStore* history = nullptr;  // the lists Ctrl+Down shows; none when null
+        std::string helpFolder;                   // the module's folder: its help files lie there
+        std::string language = "English";         // which help file to choose
+        hostsim::HistoryStore* history = nullptr; // the lists Ctrl+Down shows; none when null
         // Debugging aid for the test of the crash handler: raise SIGSEGV once the dialog is on
         // the screen. Set by the program from a hidden environment variable (see cli.cpp).
         bool crashAfterDrawing = false;
@@ -35,7 +35,7 @@ public:
 
     TerminalFrontEnd(Terminal& terminal, Options options);
 
-    void Run(Dialog& dialog) override;
+    void Run(hostsim::Dialog& dialog) override;
 
     // The terminal went away (or SIGTERM) while the dialog ran: it was closed without asking.
     bool HungUp() const { return hung_up_; }
@@ -51,23 +51,23 @@ public:
 private:
     enum class Outcome { Back, Interrupt, Hangup };
 
-    void Loop(Dialog& dialog);
-    void Interrupt(Dialog& dialog);
+    void Loop(hostsim::Dialog& dialog);
+    void Interrupt(hostsim::Dialog& dialog);
     // Paints the dialog; false when the terminal is too small for it (a message instead).
-    bool Draw(Dialog& dialog);
-    void DrawItems(Dialog& dialog, int x0, int y0);
-    void DrawEdit(Dialog& dialog, int item, int x0, int y0);
+    bool Draw(hostsim::Dialog& dialog);
+    void DrawItems(hostsim::Dialog& dialog, int x0, int y0);
+    void DrawEdit(hostsim::Dialog& dialog, int item, int x0, int y0);
     void DrawTooSmall(int width, int height);
     Outcome ShowHelp(const std::string& topic);
     Outcome ShowMessage(const std::string& title, const std::string& text);
-    Outcome ShowHistory(Dialog& dialog, int item);
+    Outcome ShowHistory(hostsim::Dialog& dialog, int item);
     // A key while a popup is up: a closing event, or nothing.
     std::optional<Outcome> PopupEnd(const InputKey& key) const;
 
     Terminal& terminal_;
     Options options_;
     std::vector<int> offsets_; // first shown character of each edit field
-    std::optional<HelpFile> help_;
+    std::optional<hostsim::HelpFile> help_;
     bool hung_up_ = false;
     bool crashed_ = false;
     std::exception_ptr failure_;

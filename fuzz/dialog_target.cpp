@@ -34,7 +34,7 @@
 #include <string>
 #include <string_view>
 
-using namespace numo::console;
+using namespace numo::hostsim;
 using numo::fuzz::Escaped;
 
 namespace {

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-using namespace numo::console;
+using namespace numo::hostsim;
 using numo::fuzz::Escaped;
 
 namespace {

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace numo::console {
+namespace numo::hostsim {
 
 namespace {
 std::vector<Dialog*>& LiveDialogs() {
@@ -426,4 +426,4 @@ bool Dialog::EditKey(int item, int key) {
     }
 }
 
-} // namespace numo::console
+} // namespace numo::hostsim

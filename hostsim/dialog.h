@@ -28,7 +28,7 @@
 #include <string_view>
 #include <vector>
 
-namespace numo::console {
+namespace numo::hostsim {
 
 class CallRecorder;
 
@@ -167,4 +167,4 @@ public:
     virtual void Run(Dialog& dialog) = 0;
 };
 
-} // namespace numo::console
+} // namespace numo::hostsim

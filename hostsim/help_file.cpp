@@ -7,7 +7,7 @@
 
 #include <cstdlib>
 
-namespace numo::console {
+namespace numo::hostsim {
 
 namespace {
 // "@Name" starts a topic; "@-", "@+" and "@@" at the start of a line do not.
@@ -209,4 +209,4 @@ std::vector<HelpLine> RenderHelpTopic(const HelpFile& file, std::string_view top
     return out;
 }
 
-} // namespace numo::console
+} // namespace numo::hostsim

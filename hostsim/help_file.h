@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-namespace numo::console {
+namespace numo::hostsim {
 
 struct HelpFile {
     std::string path;
@@ -43,4 +43,4 @@ std::vector<std::string> HelpTopics(const HelpFile& file);
 // with width 0 the lines stay as written. Throws HostError naming the file for a missing topic.
 std::vector<HelpLine> RenderHelpTopic(const HelpFile& file, std::string_view topic, int width);
 
-} // namespace numo::console
+} // namespace numo::hostsim

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace numo::console {
+namespace numo::hostsim {
 
 namespace {
 struct Registry {
@@ -264,4 +264,4 @@ void WINAPI LStrlwr(char* Str) {
 
 } // namespace services
 
-} // namespace numo::console
+} // namespace numo::hostsim

@@ -28,7 +28,7 @@
 #include <string>
 #include <vector>
 
-namespace numo::console {
+namespace numo::hostsim {
 
 // The headless front end: runs a script on the open dialog. A script that returns while the
 // dialog is still open leaves it to DialogEx, which closes it with -1.
@@ -133,4 +133,4 @@ void WINAPI LStrupr(char* Str);
 void WINAPI LStrlwr(char* Str);
 } // namespace services
 
-} // namespace numo::console
+} // namespace numo::hostsim

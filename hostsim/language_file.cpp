@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
-namespace numo::console {
+namespace numo::hostsim {
 
 namespace {
 constexpr std::string_view kHeader = ".Language=";
@@ -145,4 +145,4 @@ LanguageFile LoadModuleLanguage(const std::string& folder, const std::string& la
     return file;
 }
 
-} // namespace numo::console
+} // namespace numo::hostsim

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-namespace numo::console {
+namespace numo::hostsim {
 
 struct LanguageFile {
     std::string path;        // as given to the reader, for messages about the file
@@ -51,4 +51,4 @@ std::string ChooseLanguageFile(const std::string& folder, const std::string& ext
 // messages (error naming the file otherwise).
 LanguageFile LoadModuleLanguage(const std::string& folder, const std::string& language, int needed);
 
-} // namespace numo::console
+} // namespace numo::hostsim

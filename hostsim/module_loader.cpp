@@ -14,14 +14,15 @@
 #include <unistd.h>
 #endif
 
-namespace numo::console {
+namespace numo::hostsim {
 
 namespace {
 #ifdef _WIN32
-void* OpenLibrary(const std::string& path, std::string& error) {
+void* OpenLibrary(const std::string& path) {
     HMODULE module = LoadLibraryA(path.c_str());
     if (module == nullptr)
-        error = "error " + std::to_string(GetLastError());
+        throw HostError("module " + path + " cannot be loaded: error " +
+                        std::to_string(GetLastError()));
     return reinterpret_cast<void*>(module);
 }
 
@@ -33,13 +34,14 @@ void CloseLibrary(void* handle) {
     FreeLibrary(static_cast<HMODULE>(handle));
 }
 #else
-void* OpenLibrary(const std::string& path, std::string& error) {
+void* OpenLibrary(const std::string& path) {
     // A relative path without a slash would make dlopen search the library path instead.
     std::string name = path.find('/') == std::string::npos ? "./" + path : path;
     void* handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
         const char* message = dlerror();
-        error = message != nullptr ? message : "unknown error";
+        throw HostError("module " + path +
+                        " cannot be loaded: " + (message != nullptr ? message : "unknown error"));
     }
     return handle;
 }
@@ -71,10 +73,7 @@ LoadedModule::LoadedModule(const std::string& path) : path_(path) {
         throw HostError("module " + path + " is missing");
     if (std::filesystem::is_directory(path, ec))
         throw HostError("module " + path + " is a folder, not a library");
-    std::string error;
-    handle_ = OpenLibrary(path, error);
-    if (handle_ == nullptr)
-        throw HostError("module " + path + " cannot be loaded: " + error);
+    handle_ = OpenLibrary(path);
     try {
         SetStartupInfo = Resolve<SETSTARTUPINFO>(handle_, "SetStartupInfo", path);
         GetPluginInfo = Resolve<GETPLUGININFO>(handle_, "GetPluginInfo", path);
@@ -117,4 +116,4 @@ std::string ExecutablePath() {
 #endif
 }
 
-} // namespace numo::console
+} // namespace numo::hostsim

@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace numo::console {
+namespace numo::hostsim {
 
 class LoadedModule {
 public:
@@ -35,4 +35,4 @@ const char* DefaultModuleFileName();
 // The full path of the running program, or "" when the system does not tell.
 std::string ExecutablePath();
 
-} // namespace numo::console
+} // namespace numo::hostsim

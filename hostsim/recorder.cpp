@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-namespace numo::console {
+namespace numo::hostsim {
 
 namespace {
 const char* ServiceName(Service service) {
@@ -140,4 +140,4 @@ std::vector<std::string> CallRecorder::Lines(std::initializer_list<Service> serv
     return lines;
 }
 
-} // namespace numo::console
+} // namespace numo::hostsim

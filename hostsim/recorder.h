@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace numo::console {
+namespace numo::hostsim {
 
 enum class Service {
     GetMsg,
@@ -68,4 +68,4 @@ inline CallRecorder* Recording(CallRecorder* recorder) {
 // Builds the call record (with its line) for a dialog message, event or DefDlgProc call.
 Call DialogCall(Service service, int msg, int param1, LONG_PTR param2);
 
-} // namespace numo::console
+} // namespace numo::hostsim

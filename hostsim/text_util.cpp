@@ -10,7 +10,7 @@
 #include <iterator>
 #include <system_error>
 
-namespace numo::console {
+namespace numo::hostsim {
 
 namespace {
 bool IsBlank(char ch) {
@@ -75,4 +75,4 @@ std::string ReadWholeFile(const std::string& path, const char* what) {
     return contents;
 }
 
-} // namespace numo::console
+} // namespace numo::hostsim

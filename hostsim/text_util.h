@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace numo::console {
+namespace numo::hostsim {
 
 // Without leading and trailing blanks (space, tab) and line ends (CR, LF).
 std::string_view Trim(std::string_view text);
@@ -20,4 +20,4 @@ std::vector<std::string_view> SplitLines(std::string_view text);
 // a folder, or cannot be read.
 std::string ReadWholeFile(const std::string& path, const char* what);
 
-} // namespace numo::console
+} // namespace numo::hostsim

@@ -1,6 +1,7 @@
 // The program `numo` end to end: the built binary, the real module beside it, its output lines
 // and exit statuses.
 #include "console/cli.h"
+#include "console/exit_status.h"
 #include "engine/status.h"
 #include "far/calculator_contract.h"
 #include "hostsim/language_file.h"
@@ -23,6 +24,7 @@
 #include <vector>
 
 using namespace numo::console;
+using namespace numo::hostsim;
 namespace fs = std::filesystem;
 
 namespace {
@@ -32,10 +34,11 @@ struct Outcome {
 };
 
 // Runs the program with args, feeding input on standard input. home and cwd, when given, become
-// HOME and the working directory.
+// HOME and the working directory; stdoutFile, when given, is opened for writing as standard
+// output in place of the pipe that fills Outcome::out.
 Outcome RunProgram(const std::string& program, const std::vector<std::string>& args,
                    const std::string& input = "", const std::string& home = "",
-                   const std::string& cwd = "") {
+                   const std::string& cwd = "", const std::string& stdoutFile = "") {
     int in[2], out[2], err[2];
     if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0)
         return {};
@@ -46,6 +49,12 @@ Outcome RunProgram(const std::string& program, const std::vector<std::string>& a
         dup2(err[1], 2);
         for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]})
             close(fd);
+        if (!stdoutFile.empty()) {
+            int fd = open(stdoutFile.c_str(), O_WRONLY);
+            if (fd < 0 || dup2(fd, 1) < 0)
+                _exit(127);
+            close(fd);
+        }
         if (!home.empty())
             setenv("HOME", home.c_str(), 1);
         if (!cwd.empty() && chdir(cwd.c_str()) != 0)
@@ -263,7 +272,7 @@ TEST_P(Eval, PrintsTheFourFieldsAndTheStatus) {
     EXPECT_EQ(out, row.expected);
     EXPECT_EQ(outcome.err, "");
     bool result = row.expected.find("\nstatus: 8\n") != std::string::npos;
-    EXPECT_EQ(outcome.status, result ? 0 : 1);
+    EXPECT_EQ(outcome.status, result ? kExitResult : kExitMessage);
 }
 
 TEST(EvalTable, HasRowsOfFiveLines) {
@@ -306,19 +315,21 @@ TEST(Cli, BatchRunsEachLineAsAnEditOfTheSameDialog) {
     EXPECT_EQ(outcome.status, 0);
 }
 
-// --- Bad input: one line on standard error, exit status 2, nothing on standard output.
+// --- Bad input or an unusable module: one line on standard error, the exit status of the kind of
+// fault (2 the user's, 3 the module's), nothing on standard output.
 struct BadCase {
     const char* name;
     std::vector<std::string> args;
     const char* says;
     std::string input = "";
+    ExitStatus status = kExitUsage;
 };
 
 class BadInput : public ::testing::TestWithParam<BadCase> {};
 
-TEST_P(BadInput, IsOneClearLineAndStatusTwo) {
+TEST_P(BadInput, IsOneClearLineAndItsStatus) {
     Outcome outcome = Numo(GetParam().args, GetParam().input);
-    EXPECT_EQ(outcome.status, 2);
+    EXPECT_EQ(outcome.status, GetParam().status);
     EXPECT_EQ(outcome.out, "");
     EXPECT_EQ(outcome.err.rfind("numo: ", 0), 0u) << outcome.err;
     EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << "one line: " << outcome.err;
@@ -362,16 +373,26 @@ INSTANTIATE_TEST_SUITE_P(
                 "/nonexistent/libnumo.so is missing"},
         BadCase{"ModuleNotALibrary",
                 {"--module", NUMO_LANG_DIR "/numo_en.lng", "info"},
-                "cannot be loaded"},
+                "cannot be loaded",
+                "",
+                kExitModule},
         BadCase{"ModuleWithoutOpenPlugin",
                 {"eval", "--module", TEST_PLUGIN_NO_OPEN, "1"},
-                "does not export OpenPlugin"},
+                "does not export OpenPlugin",
+                "",
+                kExitModule},
+        BadCase{"ModuleAfterTheCommand",
+                {"info", "--module", "/nonexistent/libnumo.so"},
+                "/nonexistent/libnumo.so is missing"},
+        BadCase{"InfoHelp", {"info", "--help"}, "info takes no '--help'"},
         BadCase{"GlobalModuleWithoutValue", {"--module"}, "--module needs a value"},
         BadCase{"InfoModuleWithoutValue", {"info", "--module"}, "--module needs a value"},
         BadCase{"EmptyModulePath", {"eval", "--module", "", "1"}, "path is empty"},
         BadCase{"ModuleIsAFolder",
                 {"eval", "--module", NUMO_LANG_DIR, "1"},
-                NUMO_LANG_DIR " is a folder"},
+                NUMO_LANG_DIR " is a folder",
+                "",
+                kExitModule},
         BadCase{"EmptyDecimals", {"eval", "-d", "", "1"}, "whole number"},
         BadCase{"SignedDecimals", {"eval", "-d", "+5", "1"}, "whole number"}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -381,7 +402,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Cli, NoCommandWithoutATerminalSaysSoAndShowsUsage) {
     TempFolder folder("noterminal");
     Outcome outcome = RunProgram(NUMO_PROGRAM, {}, "", folder.Path().string());
-    EXPECT_EQ(outcome.status, 2);
+    EXPECT_EQ(outcome.status, kExitUsage);
     EXPECT_EQ(outcome.out, "");
     EXPECT_EQ(outcome.err.rfind("numo: the calculator needs a terminal", 0), 0u) << outcome.err;
     EXPECT_NE(outcome.err.find("Usage: numo"), std::string::npos) << outcome.err;
@@ -393,13 +414,13 @@ TEST(Cli, LanguageFileProblemsNameTheFile) {
     fs::path module = folder.Path() / "libnumo.so";
     fs::copy_file(fs::path(NUMO_PROGRAM).parent_path() / "libnumo.so", module);
     Outcome outcome = Numo({"eval", "--module", module.string(), "1"});
-    EXPECT_EQ(outcome.status, 2);
+    EXPECT_EQ(outcome.status, kExitModule);
     EXPECT_NE(outcome.err.find("no language file"), std::string::npos) << outcome.err;
     EXPECT_NE(outcome.err.find(folder.Path().string()), std::string::npos) << outcome.err;
 
     std::ofstream(folder.Path() / "numo_en.lng") << ".Language=English,English\n\"Only one\"\n";
     outcome = Numo({"eval", "--module", module.string(), "1"});
-    EXPECT_EQ(outcome.status, 2);
+    EXPECT_EQ(outcome.status, kExitModule);
     EXPECT_NE(outcome.err.find((folder.Path() / "numo_en.lng").string() + " is malformed"),
               std::string::npos)
         << outcome.err;
@@ -407,7 +428,7 @@ TEST(Cli, LanguageFileProblemsNameTheFile) {
 }
 
 // --- Bad language files beside the module: one line naming the file (or the folder when there
-// is no file to name), exit status 2, nothing on standard output.
+// is no file to name), exit status 3, nothing on standard output.
 std::string LanguageFileText(const std::vector<std::string>& messages) {
     std::string text = ".Language=English,English\n";
     for (const std::string& message : messages) {
@@ -433,7 +454,7 @@ std::ostream& operator<<(std::ostream& os, const BadLanguageCase& row) {
 
 class BadLanguageFile : public ::testing::TestWithParam<BadLanguageCase> {};
 
-TEST_P(BadLanguageFile, IsOneLineNamingItAndStatusTwo) {
+TEST_P(BadLanguageFile, IsOneLineNamingItAndStatusThree) {
     const BadLanguageCase& row = GetParam();
     TempFolder folder("badlng");
     fs::path module = folder.Path() / "libnumo.so";
@@ -450,7 +471,7 @@ TEST_P(BadLanguageFile, IsOneLineNamingItAndStatusTwo) {
         if (std::string(command) == "eval")
             args.push_back("1");
         Outcome outcome = Numo(args);
-        EXPECT_EQ(outcome.status, 2);
+        EXPECT_EQ(outcome.status, kExitModule);
         EXPECT_EQ(outcome.out, "");
         EXPECT_EQ(outcome.err.rfind("numo: ", 0), 0u) << outcome.err;
         EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << "one line: " << outcome.err;
@@ -537,6 +558,11 @@ TEST(Cli, VersionAndHelp) {
     outcome = Numo({"--help"});
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.out.rfind("Usage: numo", 0), 0u);
+    // The exit statuses, each with its meaning, as the program uses them.
+    for (const ExitStatusRow& row : kExitStatuses) {
+        std::string line = "\n  " + std::to_string(row.status) + "  " + row.meaning + "\n";
+        EXPECT_NE(outcome.out.find(line), std::string::npos) << line;
+    }
     // The help file's topic follows the usage: every function and both keys.
     for (const char* word :
          {"sin cos tan cot", "asin acos atan acot", "ln lg", "exp", "sqrt sqr", "trunc frac",
@@ -546,3 +572,39 @@ TEST(Cli, VersionAndHelp) {
         EXPECT_NE(outcome.out.find(word), std::string::npos) << word;
     EXPECT_EQ(outcome.out.find('#'), std::string::npos) << "markup is rendered, not shown";
 }
+
+// --- Output that cannot be written (a full disk): one line on standard error and exit status
+// 4, for every command that writes to standard output, whatever the outcome would have been.
+struct UnwritableCase {
+    const char* name;
+    std::vector<std::string> args;
+    std::string input = "";
+};
+
+class UnwritableOutput : public ::testing::TestWithParam<UnwritableCase> {};
+
+TEST_P(UnwritableOutput, IsOneLineAndStatusFour) {
+    Outcome outcome =
+        RunProgram(NUMO_PROGRAM, GetParam().args, GetParam().input, "", "", "/dev/full");
+    EXPECT_EQ(outcome.status, kExitOutput);
+    EXPECT_EQ(outcome.err, "numo: cannot write to standard output: " +
+                               std::string(std::strerror(ENOSPC)) + "\n");
+}
+
+std::string ManyFormulas() {
+    std::string lines;
+    for (int i = 0; i < 2000; ++i)
+        lines += std::to_string(i) + "/7\n";
+    return lines;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, UnwritableOutput,
+    ::testing::Values(UnwritableCase{"EvalResult", {"eval", "1+1"}},
+                      UnwritableCase{"EvalMessage", {"eval", "1/0"}},
+                      UnwritableCase{"Batch", {"eval", "--batch"}, "1+1\n2*2\n"},
+                      // Far more than a buffer: the write fails while formulas remain.
+                      UnwritableCase{"LongBatch", {"eval", "--batch"}, ManyFormulas()},
+                      UnwritableCase{"Info", {"info"}}, UnwritableCase{"Help", {"--help"}},
+                      UnwritableCase{"Version", {"--version"}}),
+    [](const auto& info) { return std::string(info.param.name); });

@@ -17,6 +17,7 @@
 #include <vector>
 
 using namespace numo::console;
+using namespace numo::hostsim;
 namespace fs = std::filesystem;
 
 namespace {

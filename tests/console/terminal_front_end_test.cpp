@@ -18,6 +18,7 @@
 #include <vector>
 
 using namespace numo::console;
+using namespace numo::hostsim;
 namespace fs = std::filesystem;
 
 namespace {

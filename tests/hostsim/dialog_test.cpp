@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-using namespace numo::console;
+using namespace numo::hostsim;
 
 namespace {
 // The test module's copies of the host records, taken as a module must take them.

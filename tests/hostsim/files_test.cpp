@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-using namespace numo::console;
+using namespace numo::hostsim;
 namespace fs = std::filesystem;
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include <string>
 
-using namespace numo::console;
+using namespace numo::hostsim;
 
 namespace {
 std::string LoadError(const std::string& path) {

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-using namespace numo::console;
+using namespace numo::hostsim;
 
 struct ItoaCase {
     int value;

@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
-using numo::console::Dialog;
-using numo::console::Host;
-using numo::console::LanguageFile;
-using numo::console::ReadLanguageFile;
-using numo::console::Service;
+using numo::hostsim::Dialog;
+using numo::hostsim::Host;
+using numo::hostsim::LanguageFile;
+using numo::hostsim::ReadLanguageFile;
+using numo::hostsim::Service;
 
 namespace {
 struct Outputs {

@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-namespace numo::console {
+namespace numo::hostsim {
 
 namespace {
 #ifndef _WIN32
@@ -189,4 +189,4 @@ std::string CodePage::ToLocal(std::string_view host) const {
     return local;
 }
 
-} // namespace numo::console
+} // namespace numo::hostsim

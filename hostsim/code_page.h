@@ -17,7 +17,7 @@
 #include <string_view>
 #include <unordered_map>
 
-namespace numo::console {
+namespace numo::hostsim {
 
 class CodePage {
 public:
@@ -53,4 +53,4 @@ private:
 // "ANSI_X3.4-1968" for the C locale. "" on Windows, where host text is written as it is.
 std::string LocaleCharset();
 
-} // namespace numo::console
+} // namespace numo::hostsim

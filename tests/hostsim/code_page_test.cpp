@@ -7,7 +7,7 @@
 
 #include <string>
 
-using namespace numo::console;
+using namespace numo::hostsim;
 
 namespace {
 struct Conversion {

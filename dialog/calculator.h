@@ -5,6 +5,7 @@
 #include "far/calculator_contract.h"
 #include "far/far_api.h"
 
+#include <cstddef>
 #include <cstdint>
 
 extern const char kHistoryName[]; // "Numo\Numoline"
@@ -33,9 +34,10 @@ void ExpandDialogItems(const CompactDialogItem* compact, FarDialogItem* items, i
 void ShowCalculator();
 
 // Calculation state, kept between events and between openings of the dialog.
-extern StatusCode gStatus; // of the last recalculation; 0 before the first one
-extern double gResult;     // meaningful only while gStatus is MsgOk
-extern int gPrecision;     // decimals of the result field, 0..kMaxPrecision
+extern StatusCode
+    gStatus;           // of the last recalculation (StatusNoMemory included); 0 before the first
+extern double gResult; // meaningful only while gStatus is MsgOk
+extern int gPrecision; // decimals of the result field, 0..kMaxPrecision
 
 // The message numbers a host relies on are the module's status codes.
 static_assert(kResultMessage == MsgOk);
@@ -48,6 +50,11 @@ static_assert(kMessageCount == kStatusCount);
 constexpr int kFormulaSize = 1024;
 extern char gFormula[kFormulaSize];
 
+// The postfix text of a formula the checker accepted (spaces deleted, lower case): its signs are
+// rewritten in place within capacity bytes, then it is converted. A MemAlloc'd text the caller
+// releases with MemFree; null when the rewritten signs do not fit or the heap refuses a block.
+// Recalculate's preparation, shared with the engine fuzz target so the two cannot drift.
+char* PrepareFormula(char* formula, std::size_t capacity);
 // MsgOk, or MsgBadVariable at the first variable field (a, b, c in turn) that is not a number.
 StatusCode ReadVariables(HANDLE dlg);
 // Position of the first occurrence of pattern in text, or -1 (also for a missing pattern).

@@ -79,6 +79,15 @@ std::int32_t Low32BitsOfIntegerPart(double value) {
 }
 } // namespace
 
+// An item's 511 characters with their signs rewritten fit gFormula.
+static_assert(SignRewriteCapacity(kItemTextSize - 1) <= kFormulaSize);
+
+char* PrepareFormula(char* formula, std::size_t capacity) {
+    if (!RewriteSigns(formula, capacity))
+        return nullptr;
+    return ToPostfix(formula);
+}
+
 int FindText(const char* text, const char* pattern) {
     if (text == nullptr || pattern == nullptr || *pattern == '\0')
         return -1;
@@ -118,23 +127,19 @@ void Recalculate(HANDLE dlg) {
     }
 
     ReadItem(dlg, ItemPostfix, &item);
+    item.Data[0] = '\0';
     if (gStatus == MsgOk) {
-        // gFormula is sized for the worst case of the rewriting, so this cannot fail.
-        RewriteSigns(gFormula, sizeof gFormula);
-        char* postfix = ToPostfix(gFormula);
+        char* postfix = PrepareFormula(gFormula, sizeof gFormula);
         if (postfix != nullptr) {
             SetPostfixText(&item, postfix);
             // The whole postfix text, not item 4's possibly cut copy, gives the result.
             gStatus = EvaluatePostfix(postfix, &gResult);
             MemFree(postfix);
         } else {
-            // The heap refused a block: no result, and no message that would blame the formula
-            // (the same outcome as the evaluator's kEvalNoMemory).
-            gStatus = 0;
-            item.Data[0] = '\0';
+            // The heap refused a block (or, never by the size of gFormula, the rewritten signs
+            // did not fit): no result, and no message that would blame the formula.
+            gStatus = StatusNoMemory;
         }
-    } else {
-        item.Data[0] = '\0';
     }
     WriteItem(dlg, ItemPostfix, &item);
 

@@ -13,15 +13,11 @@ extern double gVarC;
 // it untouched.
 StatusCode ParseNumber(const char* text, double* value);
 
-// Status of EvaluatePostfix when the heap refuses the value stack of a text longer than 1024
-// characters (shorter texts, among them every postfix text of a formula the dialog admits, use
-// storage of the call and cannot fail this way). No message exists for it: 0 means "no result",
-// and the dialog then shows neither a value nor a message that would blame the formula.
-constexpr StatusCode kEvalNoMemory = 0;
-
 // Evaluates a postfix text: tokens separated by spaces, read once from left to right. Sets
 // *result to 0 first; returns MsgOk with the newest stacked value (0 when none), or one of 26..33
-// (the first undefined operation) with *result left at 0, or kEvalNoMemory.
+// (the first undefined operation) with *result left at 0, or StatusNoMemory when the heap refuses
+// the value stack of a text longer than 1024 characters (shorter texts, among them every postfix
+// text of a formula the dialog admits, use storage of the call and cannot fail this way).
 // An operator or function that finds too few values takes 0 for each missing one; the first
 // value popped is the right operand, so '5 -' is 0 - 5.
 StatusCode EvaluatePostfix(const char* text, double* result);

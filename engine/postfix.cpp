@@ -3,6 +3,7 @@
 #include "engine/postfix.h"
 
 #include "engine/heap.h"
+#include "engine/reference.h"
 #include "engine/vocabulary.h"
 #include "platform/winapi.h"
 

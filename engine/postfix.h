@@ -25,7 +25,8 @@ public:
     bool Push(const char* text);
     // A new MemAlloc'd copy of the top text, which the caller releases with MemFree; the top
     // node is released. Null when the stack is empty (or the copy could not be allocated; the
-    // node is popped all the same).
+    // node is popped all the same). ToPostfix does not use it (it writes Top's text and
+    // Discards); it is the reference conversion's in the tests (see engine/reference.h).
     char* Pop();
     // Releases the top node without copying its text (nothing when empty); for a caller that has
     // already used Top's text.
@@ -34,15 +35,6 @@ public:
 private:
     TokenNode* top = nullptr;
 };
-
-// The token at the start of text (which holds at least one character): a function name is
-// returned as the FunctionNames entry itself, which nobody releases; every other token (a
-// number of any length included) as a new MemAlloc'd text of exactly its length, which the
-// caller releases with MemFree. Null when that allocation fails.
-const char* NextToken(const char* text);
-
-// Priority class: -1 operand (and null), 0 "(", 1 ")", 2 "+ -", 3 "* /", 4 "^", 5 function name.
-int TokenPriority(const char* token);
 
 // The postfix text of a prepared formula: tokens separated by single spaces, operators and
 // functions behind their operands, parentheses gone; all operators are left-associative. The

@@ -48,3 +48,8 @@ enum : StatusCode {
 
 // Messages 0..MsgLgDomain: the language file must hold at least this many.
 constexpr int kStatusCount = MsgLgDomain + 1;
+
+// The one outcome with no message of its own: the heap refused a block. Outside the messages'
+// range, so no code can take it for a message (the title is message 0); the dialog then shows
+// neither a value nor a message that would blame the formula.
+constexpr StatusCode StatusNoMemory = -1;

@@ -1,6 +1,8 @@
 // Constant vocabulary of formulas, the two character-set tests and the name look-ups.
 #include "engine/vocabulary.h"
 
+#include "engine/reference.h"
+
 #include "platform/winapi.h"
 
 char AllowedChars[kAllowedCharsSize];
@@ -63,6 +65,38 @@ constexpr NamesByFirstLetter kNamesByFirstLetter = BuildNamesByFirstLetter();
 static_assert(kNamesByFirstLetter.first[256] == kFunctionCount, "every name is in one group");
 static_assert(kNamesByFirstLetter.first[0] == kNamesByFirstLetter.first[1],
               "no name starts with NUL, so an empty text finds none");
+
+// FunctionIndex and FunctionNames are two lists that must agree position by position (the
+// evaluator selects the operation by the enumerator). Each enumerator with the name it stands
+// for, in enumerator order; the check compares every entry with the table.
+struct IndexAndName {
+    FunctionIndex index;
+    const char* name;
+};
+
+constexpr IndexAndName kIndexNames[] = {
+    {FnSin, "sin"},     {FnCos, "cos"},   {FnTan, "tan"},     {FnCot, "cot"},     {FnAsin, "asin"},
+    {FnAcos, "acos"},   {FnAtan, "atan"}, {FnAcot, "acot"},   {FnLn, "ln"},       {FnLg, "lg"},
+    {FnExp, "exp"},     {FnSqrt, "sqrt"}, {FnSqr, "sqr"},     {FnTrunc, "trunc"}, {FnFrac, "frac"},
+    {FnRound, "round"}, {FnCeil, "ceil"}, {FnFloor, "floor"},
+};
+
+constexpr bool SameText(const char* a, const char* b) {
+    for (; *a != '\0' && *a == *b; ++a, ++b) {
+    }
+    return *a == *b;
+}
+
+constexpr bool EveryIndexNamesItsFunction() {
+    if (sizeof kIndexNames / sizeof kIndexNames[0] != kFunctionCount)
+        return false;
+    for (int i = 0; i < kFunctionCount; ++i) {
+        if (kIndexNames[i].index != i || !SameText(FunctionNames[i], kIndexNames[i].name))
+            return false;
+    }
+    return true;
+}
+static_assert(EveryIndexNamesItsFunction(), "FunctionIndex and FunctionNames disagree");
 
 } // namespace
 

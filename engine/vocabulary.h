@@ -48,17 +48,12 @@ constexpr int kAllowedCharsSize = 260;
 extern char AllowedChars[kAllowedCharsSize];
 void BuildAllowedChars();
 
-// True when ch occurs in set before its terminator; the NUL character is never found.
-bool HasChar(const char* set, char ch);
-// True when every character of text is in set (true for the empty text).
-bool AllCharsIn(const char* set, const char* text);
-
 // ---------------------------------------------------------------------------------------------
 // Lookup tables for the hot paths. Every edit runs the checker, the tokenizer and the evaluator
-// over the whole formula; searching the sets above with HasChar, or all 18 names with strncmp, for
-// every character or token made up most of an edit's cost. These tables answer the same questions
-// with one look-up; they are computed at compile time from the sets and names above, so they can
-// never say something the sets do not.
+// over the whole formula; searching the sets above character by character (HasChar), or all 18
+// names with strncmp, for every character or token made up most of an edit's cost. These tables
+// answer the same questions with one look-up; they are computed at compile time from the sets and
+// names above, so they can never say something the sets do not.
 
 // What the character sets say about one byte, as flags.
 enum CharFlag : unsigned char {

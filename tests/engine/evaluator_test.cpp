@@ -252,7 +252,7 @@ TEST_F(EvaluateCapacity, RefusedStackForALongTextIsReported) {
     std::string text = Cat(Repeat("1 ", 599), "1", Repeat(" +", 599));
     double result = 99;
     FaultPlan::Arm(1);
-    EXPECT_EQ(EvaluatePostfix(text.c_str(), &result), kEvalNoMemory);
+    EXPECT_EQ(EvaluatePostfix(text.c_str(), &result), StatusNoMemory);
     FaultPlan::Disarm();
     EXPECT_EQ(Bits(result), Bits(0.0));
 }

@@ -2,6 +2,7 @@
 #include "engine/heap.h"
 #include "engine/heap_check.h"
 #include "engine/postfix.h"
+#include "engine/reference.h"
 #include "engine/vocabulary.h"
 
 #include "engine/text_build.h"

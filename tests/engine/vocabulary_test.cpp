@@ -1,5 +1,6 @@
 // Vocabulary, character sets and heap operations.
 #include "engine/heap.h"
+#include "engine/reference.h"
 #include "engine/vocabulary.h"
 
 #include <gtest/gtest.h>

@@ -59,7 +59,8 @@ char* PrepareFormula(char* formula, std::size_t capacity);
 StatusCode ReadVariables(HANDLE dlg);
 // Position of the first occurrence of pattern in text, or -1 (also for a missing pattern).
 int FindText(const char* text, const char* pattern);
-// Prints gResult with gPrecision decimals into text (an item's text) with the host's sprintf.
+// Prints gResult with gPrecision decimals into text (an item's text) with the host's sprintf;
+// an infinity as "inf" or "-inf" and a NaN as "nan", at every number of decimals.
 void FormatResult(char* text);
 // Reads the variable and formula fields, evaluates, and writes the four output fields.
 void Recalculate(HANDLE dlg);

@@ -109,6 +109,16 @@ StatusCode ReadVariables(HANDLE dlg) {
 }
 
 void FormatResult(char* text) {
+    // The C run-times print an infinity and a NaN each their own way, and some as a number
+    // (msvcrt gives "1" for an infinity at 0 decimals): the module writes them itself.
+    if (std::isnan(gResult)) {
+        lstrcpyA(text, "nan"); // a NaN's sign bit means nothing here
+        return;
+    }
+    if (std::isinf(gResult)) {
+        lstrcpyA(text, gResult < 0 ? "-inf" : "inf");
+        return;
+    }
     int precision = gPrecision < 0 ? 0 : (gPrecision > kMaxPrecision ? kMaxPrecision : gPrecision);
     gStdFunctions.sprintf(gFormatText, "%%.%dlf", precision);
     gStdFunctions.sprintf(text, gFormatText, gResult);

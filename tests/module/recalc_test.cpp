@@ -156,15 +156,31 @@ TEST_F(Calculator, VariablesAllThreeUsed) {
     EXPECT_EQ(out.result, "-4506.000");
 }
 
-TEST_F(Calculator, InfinityAndNaNShowNoInteger) {
-    Outputs inf = Run("exp(1000)");
-    EXPECT_EQ(inf.postfix, "1000 exp");
-    EXPECT_EQ(inf.result, Printed("%.3lf", INFINITY)); // the host's sprintf decides the text
-    EXPECT_EQ(inf.hex, "");
-    EXPECT_EQ(inf.bin, "");
-    Outputs nan = Run("exp(1000)-exp(1000)");
-    EXPECT_EQ(nan.hex, "");
-    EXPECT_EQ(nan.bin, "");
+// The module writes an infinity and a NaN itself, whatever the host's sprintf would, at every
+// number of decimals (grey minus down to 0, grey plus up past 3), and shows no integer part.
+TEST_F(Calculator, InfinityAndNaNAreWrittenByTheModuleAtEveryDecimals) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"exp(1000)", "inf"},
+        {"-exp(1000)", "-inf"},
+        {"exp(1000)-exp(1000)", "nan"},
+        {"-(exp(1000)-exp(1000))", "nan"},
+    };
+    for (auto [formula, text] : cases) {
+        SCOPED_TRACE(formula);
+        host.Open(OpenPlugin, [&](Dialog& dialog) {
+            dialog.EditText(ItemFormula, formula);
+            EXPECT_EQ(dialog.Text(ItemResult), text);
+            EXPECT_EQ(dialog.Text(ItemHex), "");
+            EXPECT_EQ(dialog.Text(ItemBin), "");
+            for (int i = 0; i < 3; ++i)
+                dialog.Key(KEY_SUBTRACT);
+            EXPECT_EQ(dialog.Text(ItemResult), text) << "0 decimals";
+            for (int i = 0; i < 9; ++i)
+                dialog.Key(KEY_ADD);
+            EXPECT_EQ(dialog.Text(ItemResult), text) << "9 decimals";
+            dialog.Close(-1);
+        });
+    }
 }
 
 struct VariableFault {

@@ -1,6 +1,7 @@
 // The calculator dialog end to end: the module linked in, run by the stand-in host headless,
 // as a user types into it. Call sequences come from the host's call recorder.
 #include "dialog/calculator.h"
+#include "engine/heap_check.h"
 #include "engine/status.h"
 #include "hostsim/host.h"
 #include "hostsim/language_file.h"
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -388,6 +390,152 @@ TEST_F(Calculator, WorstCaseSignRewritingFitsAndLongPostfixIsMarkedButFullyEvalu
     EXPECT_LE(total.postfix.size(), 511u);
     EXPECT_EQ(total.postfix.substr(0, 12), "1 1 + 1 + 1 ");
     EXPECT_EQ(total.postfix.substr(total.postfix.size() - 4), " ...");
+}
+
+// Each message of the language file, tied to its number by its text: the file holds exactly these,
+// in this order, and the dialog shows each where it belongs: 0..7 through the layout, 9..33 as
+// what a formula or a variable field gives, 8 nowhere. Swapping two lines or adding one fails.
+struct ShownMessage {
+    int number;
+    const char* text;
+    int item;            // the item that shows it (the result field for 9..33)
+    const char* formula; // for 9..33: a formula that gives it (with a = aText)
+    const char* aText;
+};
+
+const ShownMessage kShownMessages[] = {
+    {MsgTitle, "Numo calculator", ItemFrame, nullptr, nullptr},
+    {MsgFormulaLabel, "Formula:", ItemFormulaLabel, nullptr, nullptr},
+    {MsgPostfixLabel, "Postfix form:", ItemPostfixLabel, nullptr, nullptr},
+    {MsgLabelA, "a=", ItemLabelA, nullptr, nullptr},
+    {MsgLabelB, "b=", ItemLabelB, nullptr, nullptr},
+    {MsgLabelC, "c=", ItemLabelC, nullptr, nullptr},
+    {MsgButton, "Close", ItemButton, nullptr, nullptr},
+    {MsgVarDefault, "0", ItemVarA, nullptr, nullptr}, // and b and c
+    {MsgOk, "OK", -1, nullptr, nullptr},
+    {MsgCloseBeforeOpen, "A closing bracket comes before its opening bracket", ItemResult, ")1(",
+     "0"},
+    {MsgParenCount, "The numbers of opening and closing brackets differ", ItemResult, "(1", "0"},
+    {MsgBadChar, "The formula holds a character that is not allowed", ItemResult, "1#", "0"},
+    {MsgBadWord, "Unknown name: not a function, a, b, c, p or e", ItemResult, "x", "0"},
+    {MsgLetterAfterOperand, "A name cannot follow a number or a closing bracket", ItemResult, "2a",
+     "0"},
+    {MsgMisplacedPoint, "A decimal point must follow a digit", ItemResult, ".5", "0"},
+    {MsgSecondPoint, "A number has a second decimal point", ItemResult, "1.2.3", "0"},
+    {MsgNoParenAfterFunction, "A function name must be followed by an opening bracket", ItemResult,
+     "sin2", "0"},
+    {MsgBadAfterVariable, "a, b, c, p and e cannot be followed by (, a digit or .", ItemResult,
+     "a(1)", "0"},
+    {MsgDigitAfterClose, "A digit cannot stand right after a closing bracket", ItemResult, "(1)2",
+     "0"},
+    {MsgMisplacedOpen, "An opening bracket cannot follow a number or )", ItemResult, "2(1)", "0"},
+    {MsgMisplacedClose, "A closing bracket cannot follow (, an operator or .", ItemResult, "(1+)",
+     "0"},
+    {MsgDoubleOperator, "An operator cannot follow an operator or a point", ItemResult, "1+*2",
+     "0"},
+    {MsgNoOperand, "The formula is empty", ItemResult, "", "0"},
+    {MsgTrailingOperator, "The formula ends with an operator or a point", ItemResult, "1+", "0"},
+    {MsgLeadingOperator, "*, / and ^ cannot start the formula or follow (", ItemResult, "*1", "0"},
+    {MsgBadVariable, "A variable field is empty or not a number", ItemResult, "1", "x"},
+    {MsgDivByZero, "Division by zero", ItemResult, "1/0", "0"},
+    {MsgPowerDomain, "Power or square root undefined for these values", ItemResult, "0^0", "0"},
+    {MsgTanDomain, "Tangent undefined: the cosine is zero or not a number", ItemResult,
+     "tan(exp(1000))", "0"},
+    {MsgCotDomain, "Cotangent undefined: the sine is zero or not a number", ItemResult, "cot(0)",
+     "0"},
+    {MsgAsinDomain, "Arc sine needs a value from -1 to 1", ItemResult, "asin(2)", "0"},
+    {MsgAcosDomain, "Arc cosine needs a value from -1 to 1", ItemResult, "acos(2)", "0"},
+    {MsgLnDomain, "Natural logarithm needs a value above zero", ItemResult, "ln(0)", "0"},
+    {MsgLgDomain, "Decimal logarithm needs a value above zero", ItemResult, "lg(a)", "0"},
+};
+static_assert(std::size(kShownMessages) == kMessageCount);
+
+TEST_F(Calculator, EveryMessageOfTheLanguageFileShowsWhereItBelongs) {
+    const LanguageFile file = ReadLanguageFile(NUMO_LANG_DIR "/numo_en.lng");
+    ASSERT_EQ(file.messages.size(), static_cast<std::size_t>(kMessageCount));
+    for (int n = 0; n < kMessageCount; ++n) {
+        const ShownMessage& row = kShownMessages[n];
+        ASSERT_EQ(row.number, n);
+        EXPECT_EQ(file.messages[static_cast<std::size_t>(n)], row.text) << "line of message " << n;
+    }
+    auto neverShowsMessage8 = [&](const Dialog& dialog, const std::string& after) {
+        for (int item = 0; item < dialog.ItemCount(); ++item)
+            EXPECT_NE(dialog.Text(item), kShownMessages[MsgOk].text) << "item " << item << after;
+    };
+    host.Open(OpenPlugin, [&](Dialog& dialog) {
+        for (const ShownMessage& row : kShownMessages) {
+            if (row.number < MsgOk) {
+                EXPECT_EQ(dialog.Text(row.item), row.text) << "message " << row.number;
+            }
+        }
+        EXPECT_EQ(dialog.Text(ItemVarB), kShownMessages[MsgVarDefault].text);
+        EXPECT_EQ(dialog.Text(ItemVarC), kShownMessages[MsgVarDefault].text);
+        neverShowsMessage8(dialog, " on opening");
+        dialog.EditText(ItemFormula, "1+1");
+        neverShowsMessage8(dialog, " after a result");
+        dialog.Close(-1);
+    });
+    for (const ShownMessage& row : kShownMessages) {
+        if (row.number <= MsgOk)
+            continue;
+        SCOPED_TRACE(row.number);
+        Outputs out = Run(row.formula, row.aText);
+        EXPECT_EQ(out.result, row.text) << "formula '" << row.formula << "', a=" << row.aText;
+    }
+}
+
+// A heap block refused anywhere in one edit: no result, no postfix text and no message, the
+// status says so (grey plus then reprints nothing), and no block is left behind.
+TEST_F(Calculator, EveryRefusedHeapBlockOfAnEditShowsNothingAndLeaksNothing) {
+    host.Open(OpenPlugin, [&](Dialog& dialog) {
+        dialog.EditText(ItemVarA, "-3");
+        unsigned long long refused = 0;
+        for (unsigned long long n = 1; n < 1000; ++n) {
+            SCOPED_TRACE("allocation " + std::to_string(n));
+            dialog.EditText(ItemFormula, "1"); // a result to be wiped
+            const platform::HeapCounters before = platform::GetHeapCounters();
+            FaultPlan::Arm(n);
+            dialog.EditText(ItemFormula, "2*(-a) + sin(p/2)");
+            FaultPlan::Disarm();
+            const platform::HeapCounters after = platform::GetHeapCounters();
+            EXPECT_EQ(after.allocations - before.allocations, after.frees - before.frees);
+            if (!FaultPlan::Current().fired) {
+                EXPECT_EQ(dialog.Text(ItemResult), "7.000");
+                break;
+            }
+            ++refused;
+            EXPECT_EQ(gStatus, StatusNoMemory);
+            Outputs out = ReadOutputs(dialog);
+            EXPECT_EQ(out.postfix, "");
+            EXPECT_EQ(out.result, "");
+            EXPECT_EQ(out.hex, "");
+            EXPECT_EQ(out.bin, "");
+            dialog.Key(KEY_ADD);
+            EXPECT_EQ(dialog.Text(ItemResult), "");
+            dialog.Key(KEY_SUBTRACT);
+        }
+        EXPECT_GE(refused, 3u) << "the edit takes a block for the text and one per stack node";
+        dialog.Close(-1);
+    });
+}
+
+// Only an edit of the formula or of a variable recalculates: an edit change the host reports for
+// any other item (an output field, a label) leaves everything as it is.
+TEST_F(Calculator, OnlyTheInputFieldsEditChangesRecalculate) {
+    host.Open(OpenPlugin, [&](Dialog& dialog) {
+        dialog.EditText(ItemFormula, "1+2");
+        for (int item = 0; item < kDialogItemCount; ++item) {
+            bool input =
+                item == ItemFormula || item == ItemVarA || item == ItemVarB || item == ItemVarC;
+            LONG_PTR handled = 0;
+            std::vector<std::string> sends = Sends(dialog, [&](Dialog& d) {
+                handled = CalcDlgProc(d.Handle(), DN_EDITCHANGE, item, 0);
+            });
+            EXPECT_EQ(handled, 1) << "item " << item;
+            EXPECT_EQ(sends.empty(), !input) << "item " << item;
+        }
+        dialog.Close(-1);
+    });
 }
 
 TEST_F(Calculator, StartupRecordsAreNotReadAfterTheStartupCall) {

@@ -50,11 +50,14 @@ static_assert(kMessageCount == kStatusCount);
 constexpr int kFormulaSize = 1024;
 extern char gFormula[kFormulaSize];
 
-// The postfix text of a formula the checker accepted (spaces deleted, lower case): its signs are
-// rewritten in place within capacity bytes, then it is converted. A MemAlloc'd text the caller
-// releases with MemFree; null when the rewritten signs do not fit or the heap refuses a block.
-// Recalculate's preparation, shared with the engine fuzz target so the two cannot drift.
-char* PrepareFormula(char* formula, std::size_t capacity);
+// Recalculate's preparation of a formula, in two steps around the checker, shared with the engine
+// fuzz target so that the two cannot drift. First the field's text in place: spaces deleted, then
+// lower case through the host's LStrlwr.
+void NormaliseFormula(char* formula);
+// Then the postfix text of a formula the checker accepted: its signs are rewritten in place
+// within capacity bytes, then it is converted. A MemAlloc'd text the caller releases with
+// MemFree; null when the rewritten signs do not fit or the heap refuses a block.
+char* ConvertFormula(char* formula, std::size_t capacity);
 // MsgOk, or MsgBadVariable at the first variable field (a, b, c in turn) that is not a number.
 StatusCode ReadVariables(HANDLE dlg);
 // Position of the first occurrence of pattern in text, or -1 (also for a missing pattern).

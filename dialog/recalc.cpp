@@ -82,7 +82,12 @@ std::int32_t Low32BitsOfIntegerPart(double value) {
 // An item's 511 characters with their signs rewritten fit gFormula.
 static_assert(SignRewriteCapacity(kItemTextSize - 1) <= kFormulaSize);
 
-char* PrepareFormula(char* formula, std::size_t capacity) {
+void NormaliseFormula(char* formula) {
+    DeleteSpaces(formula);
+    gStdFunctions.LStrlwr(formula);
+}
+
+char* ConvertFormula(char* formula, std::size_t capacity) {
     if (!RewriteSigns(formula, capacity))
         return nullptr;
     return ToPostfix(formula);
@@ -131,15 +136,14 @@ void Recalculate(HANDLE dlg) {
     if (gStatus == MsgOk) {
         ReadItem(dlg, ItemFormula, &item);
         lstrcpynA(gFormula, item.Data, kItemTextSize);
-        DeleteSpaces(gFormula);
-        gStdFunctions.LStrlwr(gFormula);
+        NormaliseFormula(gFormula);
         gStatus = ValidateFormula(gFormula, AllowedChars);
     }
 
     ReadItem(dlg, ItemPostfix, &item);
     item.Data[0] = '\0';
     if (gStatus == MsgOk) {
-        char* postfix = PrepareFormula(gFormula, sizeof gFormula);
+        char* postfix = ConvertFormula(gFormula, sizeof gFormula);
         if (postfix != nullptr) {
             SetPostfixText(&item, postfix);
             // The whole postfix text, not item 4's possibly cut copy, gives the result.

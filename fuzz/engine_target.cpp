@@ -1,29 +1,34 @@
 // Fuzz target: the engine's whole path for one edit of the formula field. The input is the
 // field's text (up to its first NUL, cut to the field's 511 characters); bytes after that NUL
 // are the texts of the fields a, b and c, NUL-separated (missing ones hold 0). The text goes
-// through what the dialog does to it: spaces deleted, ASCII lower-cased, checked, signs
-// rewritten, converted and evaluated.
+// through the dialog's own preparation (NormaliseFormula: spaces deleted, lower-cased by the
+// host's LStrlwr; the checker; ConvertFormula: signs rewritten, converted) and is evaluated.
 //
 // Properties:
 // - every status is one of the numbering's: the checker gives 8 or 9..24, a variable field 0
-//   or 25, the evaluator 8 or 26..33 (and 0 for no memory, which cannot happen here);
-// - an accepted formula rewrites within its capacity and converts to a postfix text of known
-//   tokens in which every operator finds two values and every function one, with exactly one
-//   value left at the end;
+//   or 25, the evaluator 8 or 26..33 (StatusNoMemory cannot happen here);
+// - the checker accepts a formula exactly when the grammar of tests/engine/formula_grammar.h,
+//   written apart from it, reads it;
+// - an accepted formula rewrites within the capacity promised for its length and converts to a
+//   postfix text of known tokens in which every operator finds two values and every function
+//   one, with exactly one value left at the end;
 // - a refused evaluation leaves the result at 0;
 // - every number reads to the double the C library's strtod gives for it (the engine reads plain
 //   decimals on a faster path of its own): each variable text taken as a number, each number
 //   token of the postfix text, and the value of a formula that is one number;
 // - no heap block outlives the edit.
+#include "dialog/calculator.h"
 #include "engine/evaluator.h"
 #include "engine/heap.h"
-#include "engine/postfix.h"
 #include "engine/signs.h"
 #include "engine/status.h"
 #include "engine/validator.h"
 #include "engine/vocabulary.h"
 #include "fuzz/fuzz_check.h"
+#include "host/startup.h"
+#include "hostsim/host.h"
 #include "platform/winapi.h"
+#include "tests/engine/formula_grammar.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -43,27 +48,6 @@ constexpr std::size_t kFieldChars = 511; // an item's text without its terminato
 // The field's text as an item holds it: up to the first NUL and at most 511 characters.
 std::string_view FieldText(std::string_view bytes) {
     return bytes.substr(0, std::min(bytes.find('\0'), kFieldChars));
-}
-
-// What the recalculation makes of the formula field before the checker sees it.
-std::string Prepare(std::string_view field) {
-    std::string text;
-    for (char ch : field) {
-        if (ch == ' ')
-            continue;
-        if (ch >= 'A' && ch <= 'Z')
-            ch = static_cast<char>(ch - 'A' + 'a');
-        text += ch;
-    }
-    return text;
-}
-
-bool IsFunctionName(std::string_view token) {
-    for (const char* name : FunctionNames) {
-        if (token == name)
-            return true;
-    }
-    return false;
 }
 
 bool IsNumber(std::string_view token) {
@@ -89,41 +73,20 @@ void CheckReadAsStrtod(const std::string& text, double value, const char* what) 
                                                 ", strtod gives " + AllDigits(expected));
 }
 
-// Walks the postfix text as a stack machine that only counts: the shape the evaluator relies
-// on, checked apart from the evaluator (which takes 0 for a missing value instead of failing).
-void CheckPostfixShape(std::string_view postfix, const std::string& formula) {
-    const std::string where = "formula '" + Escaped(formula) + "', postfix '" + Escaped(postfix);
-    int depth = 0;
+// Every number token of the postfix text reads, through ParseNumber, to strtod's double.
+void CheckNumberTokens(std::string_view postfix) {
     std::size_t start = 0;
-    while (start <= postfix.size()) {
-        std::size_t end = postfix.find(' ', start);
-        if (end == std::string_view::npos)
-            end = postfix.size();
-        std::string_view token = postfix.substr(start, end - start);
-        FUZZ_CHECK(!token.empty(), "empty token (a stray space) in " + where + "'");
-        if (IsFunctionName(token)) {
-            FUZZ_CHECK(depth >= 1,
-                       "function '" + std::string(token) + "' finds no value in " + where + "'");
-        } else if (token.size() == 1 && std::strchr(kOperators, token[0]) != nullptr) {
-            FUZZ_CHECK(depth >= 2, "operator '" + std::string(token) +
-                                       "' finds fewer than two values in " + where + "'");
-            --depth;
-        } else {
-            if (IsNumber(token)) {
-                std::string number(token);
-                double value = 0;
-                FUZZ_CHECK(ParseNumber(number.c_str(), &value) == 0,
-                           "number token '" + number + "' is no number to ParseNumber");
-                CheckReadAsStrtod(number, value, "number token");
-            }
-            bool operand = IsNumber(token) ||
-                           (token.size() == 1 && std::strchr(kOneLetterNames, token[0]) != nullptr);
-            FUZZ_CHECK(operand, "unknown token '" + Escaped(token) + "' in " + where + "'");
-            ++depth;
+    while (start < postfix.size()) {
+        std::size_t end = std::min(postfix.find(' ', start), postfix.size());
+        std::string token(postfix.substr(start, end - start));
+        if (IsNumber(token)) {
+            double value = 0;
+            FUZZ_CHECK(ParseNumber(token.c_str(), &value) == 0,
+                       "number token '" + token + "' is no number to ParseNumber");
+            CheckReadAsStrtod(token, value, "number token");
         }
         start = end + 1;
     }
-    FUZZ_CHECK(depth == 1, std::to_string(depth) + " values left by " + where + "'");
 }
 
 // Reads the variable fields as the dialog does: the first one that is no number stops the edit.
@@ -148,12 +111,19 @@ bool ReadVariables(std::string_view rest) {
 }
 
 void RunEdit(std::string_view input) {
-    std::string formula = Prepare(FieldText(input));
+    char field[kFormulaSize] = {};
+    std::string_view typed = FieldText(input);
+    std::memcpy(field, typed.data(), typed.size());
+    NormaliseFormula(field);
+    const std::string formula = field;
     std::size_t nul = input.find('\0');
     if (!ReadVariables(nul == std::string_view::npos ? std::string_view() : input.substr(nul + 1)))
         return;
 
     StatusCode status = ValidateFormula(formula.c_str(), AllowedChars);
+    FUZZ_CHECK(InfixReader(formula, true).ReadAll() == (status == MsgOk),
+               "the grammar and the checker (" + std::to_string(status) + ") disagree on '" +
+                   Escaped(formula) + "'");
     if (status != MsgOk) {
         FUZZ_CHECK(status >= MsgCloseBeforeOpen && status <= MsgLeadingOperator,
                    "checker gave " + std::to_string(status) + " for '" + Escaped(formula) + "'");
@@ -164,12 +134,20 @@ void RunEdit(std::string_view input) {
     std::size_t capacity = SignRewriteCapacity(formula.size());
     std::unique_ptr<char[]> rewritten(new char[capacity]);
     std::memcpy(rewritten.get(), formula.c_str(), formula.size() + 1);
-    FUZZ_CHECK(RewriteSigns(rewritten.get(), capacity),
-               "sign rewriting refused accepted '" + Escaped(formula) + "'");
-
-    char* postfix = ToPostfix(rewritten.get());
-    FUZZ_CHECK(postfix != nullptr, "no postfix text for '" + Escaped(formula) + "'");
-    CheckPostfixShape(postfix, formula);
+    char* postfix = ConvertFormula(rewritten.get(), capacity);
+    FUZZ_CHECK(postfix != nullptr, "no postfix text for accepted '" + Escaped(formula) + "'");
+    // The shape the evaluator relies on, checked apart from it (it takes 0 for a missing value
+    // instead of failing): every operator finds two values, every function one, one is left,
+    // and the operands, operators and functions are those the grammar reads in the formula.
+    const std::string rewrittenText = rewritten.get();
+    InfixReader infix(rewrittenText, false);
+    FUZZ_CHECK(infix.ReadAll(), "rewritten as '" + Escaped(rewrittenText) +
+                                    "', which the grammar does not read, from '" +
+                                    Escaped(formula) + "'");
+    std::string shape = CheckPostfix(postfix, infix);
+    FUZZ_CHECK(shape.empty(),
+               "formula '" + Escaped(formula) + "', postfix '" + Escaped(postfix) + "': " + shape);
+    CheckNumberTokens(postfix);
 
     double result = -1;
     status = EvaluatePostfix(postfix, &result);
@@ -187,6 +165,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const bool ready = [] {
         InitHeap();
         BuildAllowedChars();
+        // NormaliseFormula lower-cases through the host's service, as in the dialog.
+        gStdFunctions.LStrlwr = numo::console::services::LStrlwr;
         return true;
     }();
     (void)ready;

@@ -13,7 +13,12 @@
 // - the decimals follow the keys from 3, between 0 and kMaxPrecision;
 // - the status is a message number of the numbering; a result is shown with the current
 //   decimals and its hexadecimal and binary forms; a message in full (cut to 511) and nothing
-//   in the hexadecimal and binary fields; a refused formula or variable shows no postfix text.
+//   in the hexadecimal and binary fields; a refused formula or variable shows no postfix text;
+// - whenever the postfix field holds a whole text, the result field shows what a reference
+//   evaluation of that text gives, written here from the calculator's rules apart from the
+//   module, with the variables read from their fields' texts and the decimals counted from the
+//   keys: the value printed with those decimals ("inf", "-inf", "nan" when not finite), or the
+//   message of its first undefined operation.
 //
 // The module's calculation state and the host's history are reset for every input, so that an
 // input behaves alike however many ran before it.
@@ -26,6 +31,7 @@
 #include "hostsim/host.h"
 #include "hostsim/language_file.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -33,6 +39,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 using namespace numo::hostsim;
 using numo::fuzz::Escaped;
@@ -78,12 +85,134 @@ std::string Message(int number) {
         .substr(0, kFieldChars);
 }
 
+// The result field's text for a value, by the calculator's rules.
 std::string Printed(double value, int decimals) {
+    if (std::isnan(value))
+        return "nan";
+    if (std::isinf(value))
+        return value < 0 ? "-inf" : "inf";
     int length = std::snprintf(nullptr, 0, "%.*f", decimals, value);
     std::string text(static_cast<std::size_t>(length) + 1, '\0');
     std::snprintf(text.data(), text.size(), "%.*f", decimals, value);
     text.pop_back();
     return text;
+}
+
+// The reference evaluation of a whole postfix text: MsgOk with *value, or the status of the first
+// undefined operation. Only texts the module made are given, so every token is known and finds
+// its operands.
+StatusCode ReferenceValue(const Dialog& dialog, const std::string& postfix, double* value) {
+    std::vector<double> stack;
+    auto pop = [&stack] {
+        double top = stack.empty() ? 0.0 : stack.back();
+        if (!stack.empty())
+            stack.pop_back();
+        return top;
+    };
+    auto zeroOrNaN = [](double x) { return x == 0 || std::isnan(x); };
+    std::size_t start = 0;
+    while (start < postfix.size()) {
+        std::size_t end = std::min(postfix.find(' ', start), postfix.size());
+        const std::string token = postfix.substr(start, end - start);
+        start = end + 1;
+        const char first = token[0];
+        if (token == "a" || token == "b" || token == "c") {
+            const int item = token == "a" ? ItemVarA : token == "b" ? ItemVarB : ItemVarC;
+            stack.push_back(std::strtod(dialog.Text(item).c_str(), nullptr));
+        } else if (token == "p") {
+            stack.push_back(3.141592653589793);
+        } else if (token == "e") {
+            stack.push_back(std::exp(1.0));
+        } else if (first >= '0' && first <= '9') {
+            stack.push_back(std::strtod(token.c_str(), nullptr));
+        } else if (token.size() == 1) { // an operator
+            const double r = pop();
+            if (first == '/' && zeroOrNaN(r))
+                return MsgDivByZero;
+            const double l = pop();
+            double whole = 0;
+            const double fraction = std::modf(r, &whole);
+            if (first == '^' && ((zeroOrNaN(l) && (zeroOrNaN(r) || !(r >= 0))) ||
+                                 (!(l >= 0) && !std::isnan(fraction) && fraction != 0)))
+                return MsgPowerDomain;
+            stack.push_back(first == '+'   ? l + r
+                            : first == '-' ? l - r
+                            : first == '*' ? l * r
+                            : first == '/' ? l / r
+                                           : std::pow(l, r));
+        } else { // a function
+            const double r = pop();
+            double whole = 0;
+            const double fraction = std::modf(r, &whole);
+            double v;
+            if (token == "sin") {
+                v = std::sin(r);
+            } else if (token == "cos") {
+                v = std::cos(r);
+            } else if (token == "tan") {
+                if (zeroOrNaN(std::cos(r)))
+                    return MsgTanDomain;
+                v = std::tan(r);
+            } else if (token == "cot") {
+                if (zeroOrNaN(std::sin(r)))
+                    return MsgCotDomain;
+                v = 1 / std::tan(r);
+            } else if (token == "asin" || token == "acos") {
+                if (!(r >= -1 && r <= 1))
+                    return token == "asin" ? MsgAsinDomain : MsgAcosDomain;
+                v = token == "asin" ? std::asin(r) : std::acos(r);
+            } else if (token == "atan") {
+                v = std::atan(r);
+            } else if (token == "acot") {
+                v = zeroOrNaN(r) ? 1.5707963267948966 : std::atan(1 / r);
+            } else if (token == "ln" || token == "lg") {
+                if (!(r > 0))
+                    return token == "ln" ? MsgLnDomain : MsgLgDomain;
+                v = token == "ln" ? std::log(r) : std::log10(r);
+            } else if (token == "exp") {
+                v = std::exp(r);
+            } else if (token == "sqrt") {
+                if (!(r >= 0))
+                    return MsgPowerDomain;
+                v = std::pow(r, 0.5);
+            } else if (token == "sqr") {
+                v = r * r;
+            } else if (token == "trunc") {
+                v = r - fraction;
+            } else if (token == "frac") {
+                v = fraction;
+            } else if (token == "round") { // a tie goes down; a NaN stays one
+                const double up = std::ceil(r), down = std::floor(r);
+                v = std::fabs(up - r) >= std::fabs(down - r) ? down : up;
+            } else if (token == "ceil") {
+                v = std::ceil(r);
+            } else {
+                FUZZ_CHECK(token == "floor",
+                           "unknown token '" + Escaped(token) + "' in '" + Escaped(postfix) + "'");
+                v = std::floor(r);
+            }
+            stack.push_back(v);
+        }
+    }
+    *value = stack.empty() ? 0.0 : stack.back();
+    return MsgOk;
+}
+
+// The result field against the reference evaluation of the postfix field, when it holds a whole
+// text (a cut one ends in " ...").
+void CheckAgainstReference(const Dialog& dialog, int decimals, const std::string& step) {
+    const std::string postfix = dialog.Text(ItemPostfix);
+    const std::string cut = " ...";
+    if (postfix.empty() || (postfix.size() >= cut.size() &&
+                            postfix.compare(postfix.size() - cut.size(), cut.size(), cut) == 0))
+        return;
+    double value = 0;
+    const StatusCode status = ReferenceValue(dialog, postfix, &value);
+    const std::string expected = status == MsgOk ? Printed(value, decimals) : Message(status);
+    const std::string result = dialog.Text(ItemResult);
+    FUZZ_CHECK(result == expected, "result '" + Escaped(result) + "', the reference gives '" +
+                                       Escaped(expected) + "' for '" + Escaped(postfix) +
+                                       "' after " + step);
 }
 
 void CheckOutputs(const Dialog& dialog, int decimals, const std::string& step) {
@@ -97,6 +226,7 @@ void CheckOutputs(const Dialog& dialog, int decimals, const std::string& step) {
     FUZZ_CHECK(gStatus >= MsgOk && gStatus <= MsgLgDomain,
                "status " + std::to_string(gStatus) + " after " + step);
 
+    CheckAgainstReference(dialog, decimals, step);
     std::string result = dialog.Text(ItemResult);
     std::string hex = dialog.Text(ItemHex);
     std::string bin = dialog.Text(ItemBin);

@@ -15,6 +15,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -32,6 +34,10 @@ struct Outcome {
     std::string out, err;
     int status = -1; // exit status, or -1 when the program did not exit normally
 };
+
+// How long a run of the program may take in all: every case needs well under a second, so a
+// child still running then is stuck, and is killed so that the test fails instead of hanging.
+constexpr int kChildSeconds = 30;
 
 // Runs the program with args, feeding input on standard input. home and cwd, when given, become
 // HOME and the working directory; stdoutFile, when given, is opened for writing as standard
@@ -70,6 +76,12 @@ Outcome RunProgram(const std::string& program, const std::vector<std::string>& a
     close(out[1]);
     close(err[1]);
     // Feed the input and read both outputs together, so no pipe fills up and stalls the child.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kChildSeconds);
+    auto msLeft = [&deadline] {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        return static_cast<int>(std::max<long long>(left.count(), 0));
+    };
     Outcome outcome;
     std::size_t written = 0;
     if (input.empty())
@@ -83,7 +95,7 @@ Outcome RunProgram(const std::string& program, const std::vector<std::string>& a
             fds.push_back({out[0], POLLIN, 0});
         if (errOpen)
             fds.push_back({err[0], POLLIN, 0});
-        if (poll(fds.data(), fds.size(), 30000) <= 0)
+        if (poll(fds.data(), fds.size(), msLeft()) <= 0)
             break;
         for (const pollfd& p : fds) {
             if (p.revents == 0)
@@ -112,7 +124,16 @@ Outcome RunProgram(const std::string& program, const std::vector<std::string>& a
     close(out[0]);
     close(err[0]);
     int status = 0;
-    waitpid(pid, &status, 0);
+    pid_t done = 0;
+    while ((done = waitpid(pid, &status, WNOHANG)) == 0 && msLeft() > 0)
+        usleep(1000);
+    if (done != pid) { // still running (or lost): stop it, and say so
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        outcome.err += "\n[killed: still running after " + std::to_string(kChildSeconds) + " s]";
+        outcome.status = -1;
+        return outcome;
+    }
     outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return outcome;
 }

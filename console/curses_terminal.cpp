@@ -140,9 +140,10 @@ CursesTerminal::CursesTerminal() {
         delscreen(screen);
         RemoveHandlers();
         tcsetattr(STDIN_FILENO, TCSANOW, &gShellModes);
-        throw HostError(std::string("the terminal TERM=") + (term != nullptr ? term : "") +
-                        " cannot place the cursor, which the calculator needs; without one use "
-                        "a command (numo --help)");
+        throw Failure(kExitUsage,
+                      std::string("the terminal TERM=") + (term != nullptr ? term : "") +
+                          " cannot place the cursor, which the calculator needs; without one use "
+                          "a command (numo --help)");
     }
     screen_ = screen;
     open_ = true;

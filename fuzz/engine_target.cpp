@@ -166,7 +166,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         InitHeap();
         BuildAllowedChars();
         // NormaliseFormula lower-cases through the host's service, as in the dialog.
-        gStdFunctions.LStrlwr = numo::console::services::LStrlwr;
+        gStdFunctions.LStrlwr = numo::hostsim::services::LStrlwr;
         return true;
     }();
     (void)ready;

@@ -8,10 +8,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <stdexcept>
+#include <thread>
 #include <utility>
 
 namespace numo::console {
@@ -104,6 +106,8 @@ std::vector<Entry> Parse(std::string_view contents) {
         std::size_t end = contents.find('\n');
         std::string_view line = contents.substr(0, end);
         contents.remove_prefix(end == std::string_view::npos ? contents.size() : end + 1);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1); // a line end written on Windows, or by an editor there
         std::size_t tab = line.find('\t');
         if (tab == std::string_view::npos)
             continue;
@@ -119,10 +123,11 @@ std::vector<Entry> Parse(std::string_view contents) {
     return entries;
 }
 
-// The file's contents; "" for a missing file. Throws HistoryError for an unreadable or
-// oversized file.
+// The file's contents; "" for a missing file. Throws HistoryError for an unreadable or oversized
+// file, or anything but a regular file. A FIFO is never waited for: the open does not block (a
+// FIFO without a writer would hold the program before it draws anything).
 std::string ReadContents(const std::string& path) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         if (errno == ENOENT)
             return std::string();
@@ -131,7 +136,8 @@ std::string ReadContents(const std::string& path) {
     struct stat info {};
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxFileSize) {
         close(fd);
-        throw HistoryError(path + " is not a history file (a folder, a device or too large)");
+        throw HistoryError(path +
+                           " is not a history file (a folder, a FIFO, a device or too large)");
     }
     std::string contents;
     char buffer[8192];
@@ -178,19 +184,32 @@ void MakeParents(const std::string& path) {
     }
 }
 
-// Holds an exclusive flock on a file for its lifetime.
+// Holds an exclusive flock on a file for its lifetime. Another process holding it is waited for
+// at most `wait`, in short steps; `waiting` is told once when the wait begins.
 class FileLock {
 public:
-    explicit FileLock(const std::string& path) {
-        fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    FileLock(const std::string& path, std::chrono::milliseconds wait,
+             const std::function<void()>& waiting) {
+        fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0600);
         if (fd_ < 0)
             return;
-        while (flock(fd_, LOCK_EX) != 0) {
-            if (errno != EINTR) {
-                close(fd_);
-                fd_ = -1;
-                return;
+        constexpr auto kStep = std::chrono::milliseconds(20);
+        auto deadline = std::chrono::steady_clock::now() + wait;
+        bool told = false;
+        while (flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+            bool busy = errno == EWOULDBLOCK;
+            if ((busy || errno == EINTR) && std::chrono::steady_clock::now() < deadline) {
+                if (busy && !told && waiting) {
+                    told = true;
+                    waiting();
+                }
+                std::this_thread::sleep_for(kStep);
+                continue;
             }
+            timed_out_ = busy;
+            close(fd_);
+            fd_ = -1;
+            return;
         }
     }
     ~FileLock() {
@@ -200,10 +219,35 @@ public:
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
     bool Held() const { return fd_ >= 0; }
+    bool TimedOut() const { return timed_out_; }
 
 private:
     int fd_ = -1;
+    bool timed_out_ = false;
 };
+
+// Where a write goes: the file the path names, through any symbolic links (a dotfile manager
+// links the history into its own tree), so that the link stays a link. Relative links are read
+// from the link's own folder; a loop gives up after as many steps as the system allows.
+std::string WriteTarget(std::string path) {
+    for (int step = 0; step < 40; ++step) {
+        struct stat info {};
+        if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return path;
+        std::string target(static_cast<std::size_t>(std::max<off_t>(info.st_size, 255)) + 1, '\0');
+        ssize_t length = readlink(path.c_str(), target.data(), target.size());
+        if (length <= 0 || static_cast<std::size_t>(length) >= target.size())
+            return path;
+        target.resize(static_cast<std::size_t>(length));
+        if (target[0] != '/') {
+            std::size_t slash = path.rfind('/');
+            target =
+                (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + target;
+        }
+        path = target;
+    }
+    return path;
+}
 } // namespace
 
 FileHistory::FileHistory(std::string path, std::size_t cap)
@@ -222,6 +266,8 @@ std::string FileHistory::DefaultPath() {
 
 std::vector<std::string> FileHistory::Entries(const std::string& name) const {
     std::vector<std::string> texts;
+    if (path_.empty())
+        return texts;
     std::string contents;
     try {
         contents = ReadContents(path_);
@@ -250,14 +296,22 @@ void FileHistory::Add(const std::string& name, const std::string& text) {
 }
 
 void FileHistory::Write(const std::string& name, const std::string& text) {
+    if (path_.empty())
+        throw HistoryError("neither XDG_STATE_HOME nor HOME is set, so there is no place for it");
     MakeParents(path_);
-    FileLock lock(path_ + ".lock");
+    FileLock lock(path_ + ".lock", lock_wait_, waiting_);
+    if (lock.TimedOut())
+        throw HistoryError("another numo held " + path_ + ".lock for longer than " +
+                           std::to_string(lock_wait_.count()) + " ms");
     if (!lock.Held())
         throw HistoryError(Errno("cannot lock " + path_ + ".lock"));
+    std::string target = WriteTarget(path_);
+    if (target != path_)
+        MakeParents(target);
     // What other processes wrote since this one read the file stays; a damaged file is replaced
     // by the entries that could be read from it.
     // A file that cannot be read at all is left alone: writing would lose what it holds.
-    std::vector<Entry> entries = Parse(ReadContents(path_));
+    std::vector<Entry> entries = Parse(ReadContents(target));
     Entry added{name, text};
     entries.erase(std::remove(entries.begin(), entries.end(), added), entries.end());
     entries.push_back(added);
@@ -275,19 +329,20 @@ void FileHistory::Write(const std::string& name, const std::string& text) {
     std::string contents;
     for (const Entry& entry : entries)
         contents += Escape(entry.name) + "\t" + Escape(entry.text) + "\n";
-    std::string temporary = path_ + ".XXXXXX";
+    // The temporary file lies beside the target, so the rename stays within one file system.
+    std::string temporary = target + ".XXXXXX";
     int fd = mkstemp(temporary.data());
     if (fd < 0)
-        throw HistoryError(Errno("cannot write a temporary file beside " + path_));
+        throw HistoryError(Errno("cannot write a temporary file beside " + target));
     bool written = fchmod(fd, 0600) == 0 && WriteAll(fd, contents) && fsync(fd) == 0;
     std::string reason = written ? "" : Errno("cannot write " + temporary);
     if (close(fd) != 0 && written) {
         written = false;
         reason = Errno("cannot write " + temporary);
     }
-    if (written && rename(temporary.c_str(), path_.c_str()) != 0) {
+    if (written && rename(temporary.c_str(), target.c_str()) != 0) {
         written = false;
-        reason = Errno("cannot replace " + path_);
+        reason = Errno("cannot replace " + target);
     }
     if (!written) {
         unlink(temporary.c_str());

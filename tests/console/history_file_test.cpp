@@ -1,16 +1,22 @@
-// The history file: lists, order, repeats and cap, damaged and unreadable files, where it lives,
-// and several processes writing at once.
+// The history file: lists, order, repeats and cap, damaged and unreadable files (FIFOs and CRLF
+// line ends included), symbolic links, where it lives, and several processes writing at once or
+// holding the lock.
 #include "console/history_file.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -57,6 +63,22 @@ protected:
 };
 
 using Texts = std::vector<std::string>;
+
+// Runs check in a child process: true when it returns true within the time.
+bool FinishesWithin(int seconds, const std::function<bool()>& check) {
+    pid_t pid = fork();
+    if (pid == 0)
+        _exit(check() ? 0 : 1);
+    for (int waited = 0; waited < seconds * 100; ++waited) {
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid)
+            return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        usleep(10 * 1000);
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    return false;
+}
 } // namespace
 
 TEST_F(HistoryFileTest, KeepsEachListInOrderWithoutRepeatsOrBlanks) {
@@ -126,7 +148,10 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedCase{"Binary", std::string("\0\x01\xff\xfe\n\x7f\t\0\n", 9), {}},
         DamagedCase{"NoTab", "Numo\\\\Numoline 1+1\n", {}},
         DamagedCase{"BadEscape", "Numo\\\\Numoline\t1\\x\nNumo\\\\Numoline\t2\\\n", {}},
-        DamagedCase{"RawControlBytes", "Numo\\\\Numoline\t1\r\nNumo\\\\Numoline\ta\tb\n", {}},
+        DamagedCase{"RawControlBytes", "Numo\\\\Numoline\t1\r2\nNumo\\\\Numoline\ta\tb\n", {}},
+        DamagedCase{"CrlfLineEnds",
+                    "Numo\\\\Numoline\t1+1\r\nNumo\\\\Numoline\t2\r\nNumo\\\\Numoline\t3\r\n",
+                    {"1+1", "2", "3"}},
         DamagedCase{"EmptyText", "Numo\\\\Numoline\t\n\t1+1\n", {}},
         DamagedCase{"LongerThanAField",
                     "Numo\\\\Numoline\t" + std::string(512, '1') + "\nNumo\\\\Numoline\t" +
@@ -173,12 +198,100 @@ TEST_F(HistoryFileTest, AFileThatCannotBeReadIsLeftAlone) {
     EXPECT_NE(large.LastError(), "");
     EXPECT_EQ(fs::file_size(Path()), big.size());
 
+    // A FIFO: never opened blocking (no writer would ever come), never replaced. In a child
+    // process, so that a hang fails the test instead of stopping it.
+    fs::remove(Path());
+    ASSERT_EQ(mkfifo(Path().c_str(), 0600), 0);
+    EXPECT_TRUE(FinishesWithin(5, [&] {
+        FileHistory fifo(Path());
+        bool refused = fifo.Entries(kList).empty();
+        fifo.Add(kList, "3+3");
+        return refused && !fifo.LastError().empty();
+    }));
+    EXPECT_TRUE(fs::is_fifo(Path()));
+    fs::remove(Path());
+
     // A folder that cannot be made: a file stands in its way.
     std::ofstream(Path("blocker")) << "x";
     FileHistory blocked(Path("blocker/numo/history"));
     blocked.Add(kList, "1+1");
     EXPECT_NE(blocked.LastError(), "");
     EXPECT_EQ(blocked.Entries(kList), Texts{});
+}
+
+// A symbolic link (a dotfile manager's) is written through to the file it names, with the
+// temporary file beside that file; the link stays a link. A link to a file not yet there makes it.
+TEST_F(HistoryFileTest, ASymbolicLinkIsWrittenThroughAndKept) {
+    fs::create_directories(Path("dots"));
+    std::ofstream(Path("dots/history")) << "Numo\\\\Numoline\t1+1\n";
+    fs::create_symlink("dots/history", Path());
+    FileHistory history(Path());
+    EXPECT_EQ(history.Entries(kList), Texts{"1+1"});
+    history.Add(kList, "2+2");
+    EXPECT_EQ(history.LastError(), "");
+    EXPECT_TRUE(fs::is_symlink(Path()));
+    EXPECT_EQ(fs::read_symlink(Path()), "dots/history");
+    EXPECT_EQ(history.Entries(kList), (Texts{"1+1", "2+2"}));
+    EXPECT_EQ(FolderNames(), (Texts{"dots", "history", "history.lock"}));
+    EXPECT_EQ(fs::directory_iterator(Path("dots"))->path().filename(), "history")
+        << "no temporary file left beside the target";
+
+    fs::create_symlink(Path("elsewhere/new"), Path("dangling"));
+    FileHistory dangling(Path("dangling"));
+    dangling.Add(kList, "3+3");
+    EXPECT_EQ(dangling.LastError(), "");
+    EXPECT_TRUE(fs::is_symlink(Path("dangling")));
+    EXPECT_EQ(FileHistory(Path("elsewhere/new")).Entries(kList), Texts{"3+3"});
+}
+
+// Without HOME and XDG_STATE_HOME there is no path: nothing to read, and a write says why.
+TEST_F(HistoryFileTest, NoPathReadsEmptyAndSaysWhyNothingIsKept) {
+    FileHistory history("");
+    EXPECT_EQ(history.Entries(kList), Texts{});
+    history.Add(kList, "1+1");
+    EXPECT_NE(history.LastError().find("HOME"), std::string::npos) << history.LastError();
+}
+
+// A lock another process holds: the write waits a bounded time, says once that it waits, and
+// gives up with the reason; a lock released within the wait lets it through.
+TEST_F(HistoryFileTest, ALockHeldElsewhereIsWaitedForABoundedTime) {
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    auto holdLock = [&](int milliseconds) {
+        pid_t pid = fork();
+        if (pid == 0) {
+            int fd = open(Path("history.lock").c_str(), O_RDWR | O_CREAT, 0600);
+            if (fd < 0 || flock(fd, LOCK_EX) != 0 || write(ready[1], "x", 1) != 1)
+                _exit(1);
+            usleep(static_cast<useconds_t>(milliseconds) * 1000);
+            _exit(0);
+        }
+        char byte;
+        EXPECT_EQ(read(ready[0], &byte, 1), 1);
+        return pid;
+    };
+
+    pid_t holder = holdLock(60 * 1000);
+    FileHistory history(Path());
+    int told = 0;
+    history.SetLockWait(std::chrono::milliseconds(200), [&] { ++told; });
+    history.Add(kList, "1+1");
+    EXPECT_NE(history.LastError().find("history.lock"), std::string::npos) << history.LastError();
+    EXPECT_EQ(told, 1);
+    EXPECT_FALSE(fs::exists(Path()));
+    kill(holder, SIGKILL);
+    waitpid(holder, nullptr, 0);
+
+    holder = holdLock(300);
+    told = 0;
+    history.SetLockWait(std::chrono::seconds(30), [&] { ++told; });
+    history.Add(kList, "2+2");
+    EXPECT_EQ(history.LastError(), "");
+    EXPECT_EQ(told, 1);
+    EXPECT_EQ(history.Entries(kList), Texts{"2+2"});
+    waitpid(holder, nullptr, 0);
+    close(ready[0]);
+    close(ready[1]);
 }
 
 // Several numo processes closing their dialogs at once: every entry of every one of them is kept,

@@ -435,12 +435,10 @@ int RunInteractive(const Options& options, const std::string& program, std::ostr
         return kExitUsage;
     }
     Session session(ModulePath(options, program));
-    std::string historyPath = FileHistory::DefaultPath();
-    std::optional<FileHistory> history;
-    if (!historyPath.empty()) {
-        history.emplace(historyPath);
-        session.host.SetHistory(&*history);
-    }
+    // Without HOME and XDG_STATE_HOME the path is empty: the dialog opens with no history, and
+    // a formula closed with Enter is reported as not kept, as every other history failure is.
+    FileHistory history(FileHistory::DefaultPath());
+    session.host.SetHistory(&history);
 
     TerminalFrontEnd::Options frontEndOptions;
     frontEndOptions.helpFolder = session.module.Folder();
@@ -453,6 +451,13 @@ int RunInteractive(const Options& options, const std::string& program, std::ostr
     frontEndOptions.crashAfterDrawing = crash != nullptr && std::string(crash) == "1";
 
     CursesTerminal terminal;
+    // Another numo writing the history holds its lock: the last line says why the dialog waits.
+    history.SetLockWait(FileHistory::kDefaultLockWait, [&terminal] {
+        constexpr Attribute kNotice = 0x70; // black on light grey, as the dialog
+        terminal.Put(0, terminal.Rows() - 1,
+                     " Waiting for the history file: another numo is writing it ", kNotice);
+        terminal.Flush();
+    });
     TerminalFrontEnd frontEnd(terminal, frontEndOptions);
     session.host.SetFrontEnd(&frontEnd);
     session.Open();
@@ -461,8 +466,8 @@ int RunInteractive(const Options& options, const std::string& program, std::ostr
     CursesTerminal::RaiseStopSignal();
     frontEnd.RethrowFailure();
     session.RequireDialogShown();
-    if (history && !history->LastError().empty())
-        err << "numo: the formula was not kept in the history: " << history->LastError() << "\n";
+    if (!history.LastError().empty())
+        err << "numo: the formula was not kept in the history: " << history.LastError() << "\n";
     return kExitResult;
 }
 #endif

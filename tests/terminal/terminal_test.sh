@@ -3,7 +3,8 @@
 # folder, a fixed window size, a private HOME and XDG_STATE_HOME), types as a user would and reads
 # the screen back with capture-pane, polling with a timeout (a sanitizer build is slow).
 # Usage: terminal_test.sh NUMO LANGUAGE-FILE CASE
-#   CASE: calculate, decimals, variables, help, close, history, utf8, resize, signals, crash, keys
+#   CASE: calculate, decimals, variables, help, close, history, history_files, utf8, resize,
+#         signals, crash, keys
 set -uo pipefail
 # The screen is read in UTF-8: the frame's characters count as one each in the patterns.
 export LC_ALL=C.UTF-8
@@ -355,6 +356,48 @@ case_signals() {
 case_crash() {
     launch crash NUMO_DEBUG_CRASH_AFTER_DRAWING=1
     ended 139
+}
+
+# The history file where it cannot be kept: the dialog still opens and works, and closing with
+# Enter says in one line on standard error why the formula was not kept.
+case_history_files() {
+    # A FIFO: never opened blocking, so the dialog comes up.
+    mkdir -p "$(dirname "$history_file")"
+    mkfifo "$history_file"
+    start fifo
+    type_text '2*3'
+    wait_for '║ 6\.000 +║'
+    keys Enter
+    wait_for '^numo: the formula was not kept in the history: ' # a long line: wrapped
+    wait_for 'a FIFO'
+    ended 0
+    [ -p "$history_file" ] || fail "the FIFO was replaced"
+    rm -f "$history_file"
+
+    # Neither HOME nor XDG_STATE_HOME.
+    start nohome HOME= XDG_STATE_HOME=
+    type_text '2*4'
+    wait_for '║ 8\.000 +║'
+    keys Enter
+    wait_for '^numo: the formula was not kept in the history: neither XDG_STATE_HOME nor HOME'
+    ended 0
+
+    # Another process holds the lock: numo shows that it waits, then gives up.
+    # This shell holds it (the tmux server, which starts numo, was started before: it does not
+    # inherit the descriptor).
+    command -v flock >/dev/null || fail "flock (util-linux) is missing"
+    exec 9>"$history_file.lock"
+    flock -n 9 || fail "could not take the lock"
+    start locked
+    type_text '2*5'
+    wait_for '║ 10\.000 +║'
+    keys Enter
+    wait_for 'Waiting for the history file: another numo is writing it'
+    wait_for '^numo: the formula was not kept in the history: another numo held '
+    wait_for 'history\.lock for longer than'
+    ended 0
+    exec 9>&-
+    [ ! -e "$history_file" ] || fail "written without the lock: $(cat "$history_file")"
 }
 
 # The keys of tests/terminal/keys.txt, under each TERM there, as that terminal sends them: what

@@ -4,6 +4,7 @@
 #include "engine/heap.h"
 #include "engine/vocabulary.h"
 #include "platform/locale.h"
+#include "platform/runtime_math.h"
 
 #include <array>
 #include <cassert>
@@ -120,11 +121,6 @@ bool IsZeroOrNaN(double x) {
     return x == 0 || std::isnan(x);
 }
 
-double FractionOf(double x) {
-    double whole;
-    return std::modf(x, &whole);
-}
-
 // Ties go to the floor, for negative numbers too (-0.5 gives -1). Both comparisons fail for a
 // NaN, which therefore gives ceil(R), a NaN again.
 double RoundHalfDown(double r) {
@@ -145,7 +141,7 @@ StatusCode Power(double left, double right, double* value) {
     double fraction = FractionOf(right);
     if (!(left >= 0) && !std::isnan(fraction) && fraction != 0)
         return MsgPowerDomain;
-    *value = std::pow(left, right);
+    *value = RuntimePow(left, right);
     return MsgOk;
 }
 
@@ -153,18 +149,18 @@ StatusCode Power(double left, double right, double* value) {
 StatusCode ApplyFunction(int function, double r, double* value) {
     switch (function) {
     case FnSin:
-        *value = std::sin(r);
+        *value = RuntimeSin(r);
         return MsgOk;
     case FnCos:
-        *value = std::cos(r);
+        *value = RuntimeCos(r);
         return MsgOk;
     case FnTan:
-        if (IsZeroOrNaN(std::cos(r)))
+        if (IsZeroOrNaN(RuntimeCos(r)))
             return MsgTanDomain;
         *value = std::tan(r);
         return MsgOk;
     case FnCot:
-        if (IsZeroOrNaN(std::sin(r)))
+        if (IsZeroOrNaN(RuntimeSin(r)))
             return MsgCotDomain;
         *value = 1 / std::tan(r);
         return MsgOk;
@@ -188,7 +184,7 @@ StatusCode ApplyFunction(int function, double r, double* value) {
     case FnLn:
         if (!(r > 0))
             return MsgLnDomain;
-        *value = std::log(r);
+        *value = RuntimeLog(r);
         return MsgOk;
     case FnLg:
         if (!(r > 0))
@@ -196,12 +192,12 @@ StatusCode ApplyFunction(int function, double r, double* value) {
         *value = std::log10(r);
         return MsgOk;
     case FnExp:
-        *value = std::exp(r);
+        *value = RuntimeExp(r);
         return MsgOk;
     case FnSqrt:
         if (!(r >= 0))
             return MsgPowerDomain;
-        *value = std::pow(r, 0.5);
+        *value = RuntimePow(r, 0.5);
         return MsgOk;
     case FnSqr:
         *value = r * r;

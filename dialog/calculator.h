@@ -34,8 +34,8 @@ void ExpandDialogItems(const CompactDialogItem* compact, FarDialogItem* items, i
 void ShowCalculator();
 
 // Calculation state, kept between events and between openings of the dialog.
-extern StatusCode
-    gStatus;           // of the last recalculation (StatusNoMemory included); 0 before the first
+// gStatus: of the last recalculation, a message number or StatusNoMemory; 0 before the first.
+extern StatusCode gStatus;
 extern double gResult; // meaningful only while gStatus is MsgOk
 extern int gPrecision; // decimals of the result field, 0..kMaxPrecision
 

@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 namespace numo::console {
@@ -99,10 +100,6 @@ short CursesColour(int console) {
     if ((console & 8) != 0 && COLORS >= 16)
         colour = static_cast<short>(colour + 8);
     return colour;
-}
-
-char Shown(char ch) {
-    return ch >= 0x20 && ch < 0x7F ? ch : '?';
 }
 } // namespace
 
@@ -258,9 +255,7 @@ void CursesTerminal::Put(int x, int y, std::string_view text, Attribute attr) {
     int room = Columns() - x;
     if (room <= 0)
         return;
-    std::string shown(text.substr(0, static_cast<std::size_t>(room)));
-    for (char& ch : shown)
-        ch = Shown(ch);
+    std::string shown = Shown(text.substr(0, static_cast<std::size_t>(room)));
     wattrset(stdscr, static_cast<int>(CellAttributes(attr)));
     mvwaddnstr(stdscr, y, x, shown.c_str(), static_cast<int>(shown.size()));
     wattrset(stdscr, A_NORMAL);
@@ -281,7 +276,8 @@ void CursesTerminal::PutGlyph(int x, int y, Glyph glyph, int count, Attribute at
         static const wchar_t kUnicode[] = {L'\x2500', L'\x2502', L'\x250C', L'\x2510', L'\x2514',
                                            L'\x2518', L'\x2550', L'\x2551', L'\x2554', L'\x2557',
                                            L'\x255A', L'\x255D', L'\x255F', L'\x2562', L'\x251C',
-                                           L'\x2524', L'\x2193', L'\x2191'};
+                                           L'\x2524', L'\x2193', L'\x2191'}; // ORDER GLYPH
+        static_assert(std::size(kUnicode) == kGlyphCount);
         wchar_t chars[2] = {kUnicode[static_cast<int>(glyph)], L'\0'};
         cchar_t ch;
         setcchar(&ch, chars, cell & ~A_COLOR, static_cast<short>(PAIR_NUMBER(cell)), nullptr);
@@ -327,6 +323,7 @@ void CursesTerminal::PutGlyph(int x, int y, Glyph glyph, int count, Attribute at
     case Glyph::ArrowDown:
         line = ACS_DARROW;
         break;
+    case Glyph::ArrowUp:
     default:
         line = ACS_UARROW;
         break;

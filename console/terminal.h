@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace numo::console {
@@ -14,6 +15,8 @@ namespace numo::console {
 // 8..15 their bright forms: 8 dark grey ... 14 yellow, 15 white). 0x74 is red on light grey.
 using Attribute = std::uint8_t;
 
+// ORDER GLYPH: the terminals' tables of glyphs follow this order (each checks its count against
+// kGlyphCount).
 enum class Glyph {
     Horizontal,
     Vertical,
@@ -34,6 +37,7 @@ enum class Glyph {
     ArrowDown, // beside an edit field with a history list
     ArrowUp,
 };
+constexpr int kGlyphCount = static_cast<int>(Glyph::ArrowUp) + 1;
 
 // A key or event from the terminal, before the host gives it its own key code.
 struct InputKey {
@@ -76,6 +80,17 @@ struct InputKey {
     static InputKey Key(Named named) { return {Kind::Named, named, false}; }
     static InputKey Of(Kind kind) { return {kind, 0, false}; }
 };
+
+// The text as a terminal shows it: printable ASCII as itself, any other byte as '?'. The front end
+// lays text out by these bytes, one cell each, and a terminal shows nothing else.
+inline std::string Shown(std::string_view text) {
+    std::string shown(text);
+    for (char& ch : shown) {
+        if (ch < 0x20 || ch >= 0x7F)
+            ch = '?';
+    }
+    return shown;
+}
 
 class Terminal {
 public:

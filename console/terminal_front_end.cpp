@@ -36,18 +36,27 @@ constexpr Attribute kMenuSelected = 0x0F;  // its chosen line: white on black
 
 constexpr int kHistoryRows = 10; // lines of a history list shown at once
 
+// Layout of the screens other than the dialog, in cells.
+constexpr int kTooSmallTextWidth = 44; // the "enlarge the window" note's widest line
+constexpr int kMessageMaxWidth = 76;   // a message box, frame and margins included
+constexpr int kMessageMargin = 3;      // blank, frame, blank on each side of a message's text
+constexpr int kHelpMaxWidth = 80;      // the help window, frame included
+constexpr int kHelpMinWidth = 20;      // below this or kHelpMinHeight the help is not drawn
+constexpr int kHelpMinHeight = 6;
+
+// The bytes a terminal sends for the control keys in raw mode.
+constexpr int kByteCtrlA = 1; // Ctrl+A .. Ctrl+Z are 1 .. 26
+constexpr int kByteCtrlC = 3;
+constexpr int kByteBackspace = 8; // Ctrl+H, what some terminals send for Backspace
+constexpr int kByteTab = 9;
+constexpr int kByteLineFeed = 10;
+constexpr int kByteReturn = 13;
+constexpr int kByteCtrlZ = 26;
+constexpr int kByteEscape = 27;
+constexpr int kByteDelete = 127; // what most terminals send for Backspace
+
 bool IsBox(int type) {
     return type == DI_DOUBLEBOX || type == DI_SINGLEBOX;
-}
-
-// The text as the terminal may show it: printable ASCII, anything else a '?'.
-std::string Shown(std::string_view text) {
-    std::string shown(text);
-    for (char& ch : shown) {
-        if (ch < 0x20 || ch >= 0x7F)
-            ch = '?';
-    }
-    return shown;
 }
 
 int Length(std::string_view text) {
@@ -186,23 +195,23 @@ int TerminalFrontEnd::HostKey(const InputKey& key) {
             return ch > 0x20 && ch < 0x7F ? KEY_ALT | ch : 0;
         }
         switch (ch) {
-        case 3:
+        case kByteCtrlC:
             return kCtrlC;
-        case 8:
-        case 127:
+        case kByteBackspace:
+        case kByteDelete:
             return KEY_BS;
-        case 9:
+        case kByteTab:
             return KEY_TAB;
-        case 10:
-        case 13:
+        case kByteLineFeed:
+        case kByteReturn:
             return KEY_ENTER;
-        case 27:
+        case kByteEscape:
             return KEY_ESC;
         default:
             break;
         }
-        if (ch >= 1 && ch <= 26)
-            return KEY_CTRL | ('A' + ch - 1);
+        if (ch >= kByteCtrlA && ch <= kByteCtrlZ)
+            return KEY_CTRL | ('A' + ch - kByteCtrlA);
         if (ch < 0x20 || ch > 0xFF)
             return 0;
         return ch; // the host's 8-bit character, 0x80 and above included
@@ -327,14 +336,21 @@ void TerminalFrontEnd::Loop(Dialog& dialog) {
     }
 }
 
+TerminalFrontEnd::Cell TerminalFrontEnd::Origin(const Dialog& dialog) const {
+    const DialogGeometry& geometry = dialog.Geometry();
+    if (!geometry.centred)
+        return {geometry.x1, geometry.y1};
+    return {(terminal_.Columns() - geometry.Width()) / 2,
+            (terminal_.Rows() - geometry.Height()) / 2};
+}
+
 bool TerminalFrontEnd::Draw(Dialog& dialog) {
     const DialogGeometry& geometry = dialog.Geometry();
     int width = geometry.Width(), height = geometry.Height();
     int columns = terminal_.Columns(), rows = terminal_.Rows();
     terminal_.Clear(kScreen);
     terminal_.HideCursor();
-    int x0 = geometry.centred ? (columns - width) / 2 : geometry.x1;
-    int y0 = geometry.centred ? (rows - height) / 2 : geometry.y1;
+    auto [x0, y0] = Origin(dialog);
     if (x0 < 0 || y0 < 0 || x0 + width > columns || y0 + height > rows) {
         DrawTooSmall(width, height);
         return false;
@@ -349,7 +365,7 @@ void TerminalFrontEnd::DrawTooSmall(int width, int height) {
     std::string text = "Terminal " + std::to_string(columns) + "x" + std::to_string(rows) +
                        ": the calculator needs " + std::to_string(width) + "x" +
                        std::to_string(height) + ". Enlarge the window, or press Esc.";
-    std::vector<std::string> lines = WrapWords(text, std::min(columns, 44));
+    std::vector<std::string> lines = WrapWords(text, std::min(columns, kTooSmallTextWidth));
     int top = std::max((rows - static_cast<int>(lines.size())) / 2, 0);
     for (std::size_t i = 0; i < lines.size(); ++i)
         terminal_.Put(std::max((columns - Length(lines[i])) / 2, 0), top + static_cast<int>(i),
@@ -482,14 +498,46 @@ std::optional<TerminalFrontEnd::Outcome> TerminalFrontEnd::PopupEnd(const InputK
     return std::nullopt;
 }
 
+std::optional<TerminalFrontEnd::Outcome> TerminalFrontEnd::PopupKey(int& code) {
+    terminal_.Flush();
+    InputKey key = terminal_.ReadKey(-1);
+    code = HostKey(key);
+    return PopupEnd(key);
+}
+
+namespace {
+// A position in a list moved by a key: Up and Down by one, PgUp and PgDn by a page, Home to
+// 0 and End to last. The caller keeps it in range.
+int Moved(int code, int position, int page, int last) {
+    switch (code) {
+    case KEY_UP:
+        return position - 1;
+    case KEY_DOWN:
+        return position + 1;
+    case KEY_PGUP:
+        return position - page;
+    case KEY_PGDN:
+        return position + page;
+    case KEY_HOME:
+        return 0;
+    case KEY_END:
+        return last;
+    default:
+        return position;
+    }
+}
+} // namespace
+
 TerminalFrontEnd::Outcome TerminalFrontEnd::ShowMessage(const std::string& title,
                                                         const std::string& text) {
     for (;;) {
         int columns = terminal_.Columns(), rows = terminal_.Rows();
-        std::vector<std::string> lines = WrapWords(Shown(text), std::min(columns, 76) - 6);
-        int width = 6;
+        int margins = 2 * kMessageMargin;
+        std::vector<std::string> lines =
+            WrapWords(Shown(text), std::min(columns, kMessageMaxWidth) - margins);
+        int width = margins;
         for (const std::string& line : lines)
-            width = std::max(width, Length(line) + 6);
+            width = std::max(width, Length(line) + margins);
         int height = static_cast<int>(lines.size()) + 4;
         int left = std::max((columns - width) / 2, 0), top = std::max((rows - height) / 2, 0);
         terminal_.Clear(kScreen);
@@ -498,112 +546,100 @@ TerminalFrontEnd::Outcome TerminalFrontEnd::ShowMessage(const std::string& title
         DrawBox(terminal_, left + 1, top, left + width - 2, top + height - 1, true, kDialog);
         DrawTitle(terminal_, left + 1, left + width - 2, top, title, kDialog);
         for (std::size_t i = 0; i < lines.size(); ++i)
-            terminal_.Put(left + 3, top + 2 + static_cast<int>(i), lines[i], kDialog);
-        terminal_.Flush();
-        InputKey key = terminal_.ReadKey(-1);
-        if (std::optional<Outcome> end = PopupEnd(key))
+            terminal_.Put(left + kMessageMargin, top + 2 + static_cast<int>(i), lines[i], kDialog);
+        int code = 0;
+        if (std::optional<Outcome> end = PopupKey(code))
             return *end;
-        int code = HostKey(key);
         if (code == KEY_ENTER || code == KEY_NUMENTER)
             return Outcome::Back;
     }
 }
 
+// A help topic rendered for one width, its title area apart from the lines that scroll.
+struct TerminalFrontEnd::HelpPage {
+    int width = -1;
+    std::vector<HelpLine> title, body;
+};
+
+void TerminalFrontEnd::RenderHelp(const std::string& topic, int width, HelpPage& page) {
+    if (page.width == width)
+        return;
+    page = HelpPage{width, {}, {}};
+    for (HelpLine& line : RenderHelpTopic(*help_, topic, width))
+        (line.title ? page.title : page.body).push_back(std::move(line));
+}
+
+void TerminalFrontEnd::DrawHelpLine(const HelpLine& line, int x, int y, int width) {
+    std::string text = Shown(line.text).substr(0, static_cast<std::size_t>(width));
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        char mark = k < line.marks.size() ? line.marks[k] : ' ';
+        Attribute attr = mark == '#' ? kHelpHighlight : mark == '~' ? kHelpLink : kHelp;
+        terminal_.Put(x + static_cast<int>(k), y, text.substr(k, 1), attr);
+    }
+}
+
+// The help window over the whole height: frame, title area, a rule under it, and the body's
+// lines from top on (kept within the body), with arrows when there is more above or below.
+// Returns the body's rows: a page.
+int TerminalFrontEnd::DrawHelp(const HelpPage& page, int left, int width, int& top) {
+    int height = terminal_.Rows();
+    int bodyTop = 1 + static_cast<int>(page.title.size()) + (page.title.empty() ? 0 : 1);
+    int rows = std::max(height - 1 - bodyTop, 1);
+    int count = static_cast<int>(page.body.size());
+    top = std::clamp(top, 0, std::max(count - rows, 0));
+    terminal_.Clear(kScreen);
+    terminal_.HideCursor();
+    Fill(terminal_, left, 0, left + width - 1, height - 1, kHelp);
+    DrawBox(terminal_, left, 0, left + width - 1, height - 1, true, kHelp);
+    DrawTitle(terminal_, left, left + width - 1, 0, "Help", kHelp);
+    for (std::size_t k = 0; k < page.title.size(); ++k)
+        DrawHelpLine(page.title[k], left + 2, 1 + static_cast<int>(k), page.width);
+    if (!page.title.empty()) {
+        int y = 1 + static_cast<int>(page.title.size());
+        terminal_.PutGlyph(left, y, Glyph::DoubleTeeRight, 1, kHelp);
+        terminal_.PutGlyph(left + 1, y, Glyph::Horizontal, width - 2, kHelp);
+        terminal_.PutGlyph(left + width - 1, y, Glyph::DoubleTeeLeft, 1, kHelp);
+    }
+    for (int k = 0; k < rows && top + k < count; ++k)
+        DrawHelpLine(page.body[static_cast<std::size_t>(top + k)], left + 2, bodyTop + k,
+                     page.width);
+    if (top > 0)
+        terminal_.PutGlyph(left + width - 1, bodyTop, Glyph::ArrowUp, 1, kHelp);
+    if (top + rows < count)
+        terminal_.PutGlyph(left + width - 1, height - 2, Glyph::ArrowDown, 1, kHelp);
+    return rows;
+}
+
 TerminalFrontEnd::Outcome TerminalFrontEnd::ShowHelp(const std::string& topic) {
-    if (!help_) {
-        try {
+    HelpPage page;
+    try {
+        if (!help_)
             help_ =
                 ReadHelpFile(ChooseLanguageFile(options_.helpFolder, ".hlf", options_.language));
+    } catch (const HostError& error) {
+        return ShowMessage("Help", error.what());
+    }
+    int top = 0; // first body line shown
+    for (;;) {
+        int columns = terminal_.Columns();
+        int width = std::min(columns, kHelpMaxWidth);
+        int code = 0;
+        if (width < kHelpMinWidth || terminal_.Rows() < kHelpMinHeight) {
+            terminal_.Clear(kScreen);
+            terminal_.Put(0, 0, "The terminal is too small for the help.", kScreen);
+            if (std::optional<Outcome> end = PopupKey(code))
+                return *end;
+            continue;
+        }
+        try {
+            RenderHelp(topic, width - 4, page);
         } catch (const HostError& error) {
             return ShowMessage("Help", error.what());
         }
-    }
-    std::vector<HelpLine> lines;
-    int renderedWidth = -1;
-    int top = 0; // first body line shown
-    for (;;) {
-        int columns = terminal_.Columns(), rows = terminal_.Rows();
-        int width = std::min(columns, 80), height = rows;
-        if (width < 20 || height < 6) {
-            terminal_.Clear(kScreen);
-            terminal_.Put(0, 0, "The terminal is too small for the help.", kScreen);
-        } else {
-            int inner = width - 4;
-            if (inner != renderedWidth) {
-                try {
-                    lines = RenderHelpTopic(*help_, topic, inner);
-                } catch (const HostError& error) {
-                    return ShowMessage("Help", error.what());
-                }
-                renderedWidth = inner;
-            }
-            std::vector<const HelpLine*> title, body;
-            for (const HelpLine& line : lines)
-                (line.title ? title : body).push_back(&line);
-            int left = (columns - width) / 2;
-            int bodyTop = 1 + static_cast<int>(title.size()) + (title.empty() ? 0 : 1);
-            int page = std::max(height - 1 - bodyTop, 1);
-            top = std::clamp(top, 0, std::max(static_cast<int>(body.size()) - page, 0));
-
-            terminal_.Clear(kScreen);
-            terminal_.HideCursor();
-            Fill(terminal_, left, 0, left + width - 1, height - 1, kHelp);
-            DrawBox(terminal_, left, 0, left + width - 1, height - 1, true, kHelp);
-            DrawTitle(terminal_, left, left + width - 1, 0, "Help", kHelp);
-            auto drawLine = [&](const HelpLine& line, int y) {
-                std::string text = Shown(line.text).substr(0, static_cast<std::size_t>(inner));
-                for (std::size_t k = 0; k < text.size(); ++k) {
-                    char mark = k < line.marks.size() ? line.marks[k] : ' ';
-                    Attribute attr = mark == '#' ? kHelpHighlight : mark == '~' ? kHelpLink : kHelp;
-                    terminal_.Put(left + 2 + static_cast<int>(k), y, text.substr(k, 1), attr);
-                }
-            };
-            for (std::size_t k = 0; k < title.size(); ++k)
-                drawLine(*title[k], 1 + static_cast<int>(k));
-            if (!title.empty()) {
-                int y = 1 + static_cast<int>(title.size());
-                terminal_.PutGlyph(left, y, Glyph::DoubleTeeRight, 1, kHelp);
-                terminal_.PutGlyph(left + 1, y, Glyph::Horizontal, width - 2, kHelp);
-                terminal_.PutGlyph(left + width - 1, y, Glyph::DoubleTeeLeft, 1, kHelp);
-            }
-            for (int k = 0; k < page && top + k < static_cast<int>(body.size()); ++k)
-                drawLine(*body[static_cast<std::size_t>(top + k)], bodyTop + k);
-            if (top > 0)
-                terminal_.PutGlyph(left + width - 1, bodyTop, Glyph::ArrowUp, 1, kHelp);
-            if (top + page < static_cast<int>(body.size()))
-                terminal_.PutGlyph(left + width - 1, height - 2, Glyph::ArrowDown, 1, kHelp);
-
-            terminal_.Flush();
-            InputKey key = terminal_.ReadKey(-1);
-            if (std::optional<Outcome> end = PopupEnd(key))
-                return *end;
-            switch (HostKey(key)) {
-            case KEY_UP:
-                --top;
-                break;
-            case KEY_DOWN:
-                ++top;
-                break;
-            case KEY_PGUP:
-                top -= page;
-                break;
-            case KEY_PGDN:
-                top += page;
-                break;
-            case KEY_HOME:
-                top = 0;
-                break;
-            case KEY_END:
-                top = static_cast<int>(body.size());
-                break;
-            default:
-                break;
-            }
-            continue;
-        }
-        terminal_.Flush();
-        if (std::optional<Outcome> end = PopupEnd(terminal_.ReadKey(-1)))
+        int rows = DrawHelp(page, (columns - width) / 2, width, top);
+        if (std::optional<Outcome> end = PopupKey(code))
             return *end;
+        top = Moved(code, top, rows, static_cast<int>(page.body.size()));
     }
 }
 
@@ -618,17 +654,15 @@ TerminalFrontEnd::Outcome TerminalFrontEnd::ShowHistory(Dialog& dialog, int item
     int chosen = count - 1; // the newest, at the bottom
     int first = 0;
     for (;;) {
+        int code = 0;
         if (!Draw(dialog)) {
-            terminal_.Flush();
-            if (std::optional<Outcome> end = PopupEnd(terminal_.ReadKey(-1)))
+            if (std::optional<Outcome> end = PopupKey(code))
                 return *end;
             continue;
         }
         const FarDialogItem& field = dialog.Item(item);
-        const DialogGeometry& geometry = dialog.Geometry();
-        int columns = terminal_.Columns(), rows = terminal_.Rows();
-        int x0 = geometry.centred ? (columns - geometry.Width()) / 2 : geometry.x1;
-        int y0 = geometry.centred ? (rows - geometry.Height()) / 2 : geometry.y1;
+        int rows = terminal_.Rows();
+        auto [x0, y0] = Origin(dialog);
         int shown = std::min({count, kHistoryRows, std::max(rows - 2, 1)});
         int left = x0 + field.X1 - 1, right = x0 + field.X2 + 1;
         int top = y0 + field.Y1 + 1; // below the field, or above it when there is no room
@@ -648,38 +682,15 @@ TerminalFrontEnd::Outcome TerminalFrontEnd::ShowHistory(Dialog& dialog, int item
             text.resize(static_cast<std::size_t>(std::max(inner, 0)), ' ');
             terminal_.Put(left + 1, top + 1 + k, text, index == chosen ? kMenuSelected : kMenu);
         }
-        terminal_.Flush();
 
-        InputKey key = terminal_.ReadKey(-1);
-        if (std::optional<Outcome> end = PopupEnd(key))
+        if (std::optional<Outcome> end = PopupKey(code))
             return *end;
-        switch (HostKey(key)) {
-        case KEY_UP:
-            chosen = std::max(chosen - 1, 0);
-            break;
-        case KEY_DOWN:
-            chosen = std::min(chosen + 1, count - 1);
-            break;
-        case KEY_PGUP:
-            chosen = std::max(chosen - shown, 0);
-            break;
-        case KEY_PGDN:
-            chosen = std::min(chosen + shown, count - 1);
-            break;
-        case KEY_HOME:
-            chosen = 0;
-            break;
-        case KEY_END:
-            chosen = count - 1;
-            break;
-        case KEY_ENTER:
-        case KEY_NUMENTER:
+        if (code == KEY_ENTER || code == KEY_NUMENTER) {
             // As if the user had typed the entry: one change, the procedure hears of it.
             dialog.EditText(item, entries[static_cast<std::size_t>(chosen)]);
             return Outcome::Back;
-        default:
-            break;
         }
+        chosen = std::clamp(Moved(code, chosen, shown, count - 1), 0, count - 1);
     }
 }
 

@@ -63,6 +63,18 @@ private:
     Outcome ShowHistory(hostsim::Dialog& dialog, int item);
     // A key while a popup is up: a closing event, or nothing.
     std::optional<Outcome> PopupEnd(const InputKey& key) const;
+    // Shows what a popup painted and waits for a key: a closing event ends the popup; any other
+    // key leaves its host code (0 for none) in code.
+    std::optional<Outcome> PopupKey(int& code);
+    struct HelpPage;
+    void RenderHelp(const std::string& topic, int width, HelpPage& page);
+    void DrawHelpLine(const hostsim::HelpLine& line, int x, int y, int width);
+    int DrawHelp(const HelpPage& page, int left, int width, int& top);
+    // The screen cell of the dialog's top left corner.
+    struct Cell {
+        int x, y;
+    };
+    Cell Origin(const hostsim::Dialog& dialog) const;
 
     Terminal& terminal_;
     Options options_;

@@ -329,101 +329,111 @@ bool Dialog::DefaultKey(int key) {
 }
 
 // The keys of an edit field. Returns false for keys an edit field does not take.
-bool Dialog::EditKey(int item, int key) {
-    std::size_t index = static_cast<std::size_t>(item);
-    std::string text = Item(item).Data;
-    int& cursor = cursor_[index];
-    bool unchanged = unchanged_[index];
-    bool readOnly = IsReadOnly(item);
-    std::string edited = text;
-
-    // The keypad's grey keys type their characters, as in the host's edit lines, unless the
-    // dialog procedure took them first.
+namespace {
+// The keypad's grey keys type their characters, as in the host's edit lines, unless the dialog
+// procedure took them first; any other key stays as it is.
+int TypedKey(int key) {
     switch (key) {
     case KEY_ADD:
-        key = '+';
-        break;
+        return '+';
     case KEY_SUBTRACT:
-        key = '-';
-        break;
+        return '-';
     case KEY_MULTIPLY:
-        key = '*';
-        break;
+        return '*';
     case KEY_DIVIDE:
-        key = '/';
-        break;
+        return '/';
     default:
-        break;
+        return key;
     }
+}
+} // namespace
+
+bool Dialog::EditKey(int item, int key) {
+    key = TypedKey(key);
     if (IsPrintable(key)) {
-        if (readOnly)
-            return true; // taken, and nothing happens
-        int newCursor;
-        if (unchanged) {
-            edited = std::string(1, static_cast<char>(key));
-            newCursor = 1;
-        } else {
-            if (text.size() >= static_cast<std::size_t>(kMaxTextLength))
-                return true; // the field is full
-            edited.insert(static_cast<std::size_t>(cursor), 1, static_cast<char>(key));
-            newCursor = cursor + 1;
-        }
-        unchanged_[index] = false;
-        if (edited == text) { // an unchanged "5" replaced by "5"
-            cursor = newCursor;
-            return true;
-        }
-        SetText(item, edited);
-        cursor_[index] = newCursor;
-        EditChanged(item);
+        TypeChar(item, static_cast<char>(key));
         return true;
     }
     switch (key) {
     case KEY_LEFT:
     case KEY_RIGHT:
     case KEY_HOME:
-    case KEY_END: {
-        unchanged_[index] = false;
-        int length = static_cast<int>(text.size());
-        if (key == KEY_LEFT)
-            cursor = std::max(cursor - 1, 0);
-        else if (key == KEY_RIGHT)
-            cursor = std::min(cursor + 1, length);
-        else
-            cursor = key == KEY_HOME ? 0 : length;
+    case KEY_END:
+        MoveCursor(item, key);
         return true;
-    }
     case KEY_BS:
     case KEY_DEL:
     case KEY_NUMDEL:
-    case KEY_CTRLY: {
-        if (readOnly)
-            return true;
-        int newCursor = cursor;
-        if (unchanged || key == KEY_CTRLY) {
-            edited.clear(); // the whole unchanged text goes, as a selection would
-            newCursor = 0;
-        } else if (key == KEY_BS) {
-            if (cursor == 0)
-                return true;
-            edited.erase(static_cast<std::size_t>(cursor - 1), 1);
-            newCursor = cursor - 1;
-        } else {
-            if (static_cast<std::size_t>(cursor) >= text.size())
-                return true;
-            edited.erase(static_cast<std::size_t>(cursor), 1);
-        }
-        unchanged_[index] = false;
-        if (edited == text)
-            return true;
-        SetText(item, edited);
-        cursor_[index] = newCursor;
-        EditChanged(item);
+    case KEY_CTRLY:
+        DeleteKey(item, key);
         return true;
-    }
     default:
         return false;
     }
+}
+
+void Dialog::TypeChar(int item, char ch) {
+    if (IsReadOnly(item))
+        return; // taken, and nothing happens
+    std::size_t index = static_cast<std::size_t>(item);
+    std::string edited = Item(item).Data;
+    int cursor = cursor_[index];
+    if (unchanged_[index]) {
+        edited = std::string(1, ch); // the first key replaces the whole text
+        cursor = 1;
+    } else {
+        if (edited.size() >= static_cast<std::size_t>(kMaxTextLength))
+            return; // the field is full
+        edited.insert(static_cast<std::size_t>(cursor), 1, ch);
+        ++cursor;
+    }
+    ApplyEdit(item, edited, cursor);
+}
+
+void Dialog::MoveCursor(int item, int key) {
+    std::size_t index = static_cast<std::size_t>(item);
+    int& cursor = cursor_[index];
+    int length = static_cast<int>(std::strlen(Item(item).Data));
+    unchanged_[index] = false;
+    if (key == KEY_LEFT)
+        cursor = std::max(cursor - 1, 0);
+    else if (key == KEY_RIGHT)
+        cursor = std::min(cursor + 1, length);
+    else
+        cursor = key == KEY_HOME ? 0 : length;
+}
+
+void Dialog::DeleteKey(int item, int key) {
+    if (IsReadOnly(item))
+        return;
+    std::size_t index = static_cast<std::size_t>(item);
+    std::string edited = Item(item).Data;
+    int cursor = cursor_[index];
+    if (unchanged_[index] || key == KEY_CTRLY) {
+        edited.clear(); // the whole unchanged text goes, as a selection would
+        cursor = 0;
+    } else if (key == KEY_BS) {
+        if (cursor == 0)
+            return;
+        edited.erase(static_cast<std::size_t>(--cursor), 1);
+    } else {
+        if (static_cast<std::size_t>(cursor) >= edited.size())
+            return;
+        edited.erase(static_cast<std::size_t>(cursor), 1);
+    }
+    ApplyEdit(item, edited, cursor);
+}
+
+void Dialog::ApplyEdit(int item, const std::string& edited, int cursor) {
+    std::size_t index = static_cast<std::size_t>(item);
+    unchanged_[index] = false;
+    // The same text (an unchanged "5" replaced by "5"): no change for the procedure to hear of.
+    bool changed = edited != Item(item).Data;
+    if (changed)
+        SetText(item, edited);
+    cursor_[index] = cursor;
+    if (changed)
+        EditChanged(item);
 }
 
 } // namespace numo::hostsim

@@ -141,7 +141,13 @@ private:
     void MoveFocus(int step);
     void FocusItem(int item);
     bool DefaultKey(int key);
+    // An edit field's keys: typing, moving the cursor, deleting. False for any other key.
     bool EditKey(int item, int key);
+    void TypeChar(int item, char ch);
+    void MoveCursor(int item, int key);
+    void DeleteKey(int item, int key);
+    // The field's new text and cursor after an edit key; DN_EDITCHANGE when the text changed.
+    void ApplyEdit(int item, const std::string& edited, int cursor);
     bool ValidItem(int item) const { return item >= 0 && item < ItemCount(); }
 
     std::vector<FarDialogItem> items_;

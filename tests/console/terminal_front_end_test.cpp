@@ -92,6 +92,7 @@ public:
     void PutGlyph(int x, int y, Glyph glyph, int count, Attribute attr) override {
         static const char* kChars[] = {"─", "│", "┌", "┐", "└", "┘", "═", "║", "╔",
                                        "╗", "╚", "╝", "╟", "╢", "├", "┤", "↓", "↑"};
+        static_assert(std::size(kChars) == kGlyphCount); // ORDER GLYPH
         for (int i = 0; i < count; ++i)
             Set(x + i, y, kChars[static_cast<int>(glyph)], attr);
     }

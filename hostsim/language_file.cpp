@@ -62,12 +62,27 @@ std::string HeaderLanguage(std::string_view firstLine) {
     return std::string(Trim(rest.substr(0, rest.find(','))));
 }
 
+namespace {
+// Why a file's first line is no header. A UTF-8 byte-order mark before ".Language=" is named: the
+// line looks right in an editor, but the host reads these files in its 8-bit code page, where
+// the mark is three characters of the line, and would not read the header either.
+std::string BadHeader(const std::string& kind, const std::string& path, std::string_view first) {
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (first.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+        return kind + " " + path +
+               " starts with a UTF-8 byte-order mark (bytes EF BB BF) before its first line, "
+               "which must be .Language=<Name>,<Description>: save it without the mark, in the "
+               "host's code page";
+    return kind + " " + path +
+           " is malformed: its first line must be .Language=<Name>,<Description>";
+}
+} // namespace
+
 std::string RequireHeaderLanguage(const std::vector<std::string_view>& lines, const char* kind,
                                   const std::string& path) {
     std::string name = lines.empty() ? "" : HeaderLanguage(lines.front());
     if (name.empty())
-        throw HostError(std::string(kind) + " " + path +
-                        " is malformed: its first line must be .Language=<Name>,<Description>");
+        throw HostError(BadHeader(kind, path, lines.empty() ? "" : lines.front()));
     return name;
 }
 
@@ -106,11 +121,15 @@ std::string ChooseLanguageFile(const std::string& folder, const std::string& ext
     std::sort(candidates.begin(), candidates.end());
 
     std::string matching, english, last;
+    std::string firstLine; // of the first file that could be read
     for (const std::string& candidate : candidates) {
         std::string name;
         try {
             std::string contents = ReadWholeFile(candidate, "file");
-            name = HeaderLanguage(std::string_view(contents).substr(0, contents.find('\n')));
+            std::string_view line = std::string_view(contents).substr(0, contents.find('\n'));
+            if (candidate == candidates.front())
+                firstLine = line;
+            name = HeaderLanguage(line);
         } catch (const HostError&) {
             continue;
         }
@@ -130,8 +149,7 @@ std::string ChooseLanguageFile(const std::string& folder, const std::string& ext
         return last;
     std::string kind = EqualsIgnoringCase(extension, ".hlf") ? "help file" : "language file";
     if (!candidates.empty()) // there are files, but none has a header: report the first
-        throw HostError(kind + " " + candidates.front() +
-                        " is malformed: its first line must be .Language=<Name>,<Description>");
+        throw HostError(BadHeader(kind, candidates.front(), firstLine));
     throw HostError("no " + kind + " (*" + extension + ") in " + folder);
 }
 

@@ -11,18 +11,39 @@
 #include <windows.h>
 #else
 #include <dlfcn.h>
+#include <elf.h>
+#include <link.h>
 #include <unistd.h>
+
+#include <cstdint>
+#include <cstring>
+#include <fstream>
 #endif
 
 namespace numo::hostsim {
 
 namespace {
 #ifdef _WIN32
+// The system's own words for an error code ("is not a valid Win32 application" for 193), with
+// the number after them for a search.
+std::string SystemReason(DWORD code) {
+    char* text = nullptr;
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                      FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string reason = length > 0 && text != nullptr ? std::string(text, length) : "";
+    if (text != nullptr)
+        LocalFree(text);
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' ||
+                               reason.back() == ' ' || reason.back() == '.'))
+        reason.pop_back();
+    return (reason.empty() ? "unknown error" : reason) + " (error " + std::to_string(code) + ")";
+}
+
 void* OpenLibrary(const std::string& path) {
     HMODULE module = LoadLibraryA(path.c_str());
     if (module == nullptr)
-        throw HostError("module " + path + " cannot be loaded: error " +
-                        std::to_string(GetLastError()));
+        throw HostError("module " + path + " cannot be loaded: " + SystemReason(GetLastError()));
     return reinterpret_cast<void*>(module);
 }
 
@@ -34,7 +55,54 @@ void CloseLibrary(void* handle) {
     FreeLibrary(static_cast<HMODULE>(handle));
 }
 #else
+// dlopen maps a library's segments straight from the file: a segment that reaches past the end
+// of a truncated file (an interrupted copy) kills the process with SIGBUS when it is touched.
+// So the header, the section table and every mapped segment are checked against the file's size
+// first. Only the
+// program's own word size is read here; dlopen itself refuses the other one.
+void CheckElfFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::error_code ec;
+    std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (!in || ec)
+        throw HostError("module " + path + " cannot be read");
+    ElfW(Ehdr) header{};
+    in.read(reinterpret_cast<char*>(&header), sizeof header);
+    auto refuse = [&](const std::string& why) {
+        throw HostError("module " + path + " cannot be loaded: it is not a whole library (" + why +
+                        "), an interrupted copy?");
+    };
+    if (std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0) {
+        if (size < SELFMAG)
+            refuse("only " + std::to_string(size) + " bytes");
+        throw HostError("module " + path + " cannot be loaded: it has no ELF header");
+    }
+    if (static_cast<std::uintmax_t>(in.gcount()) < sizeof header)
+        refuse("its ELF header is cut off at byte " + std::to_string(size));
+    if (header.e_ident[EI_CLASS] != (sizeof(void*) == 8 ? ELFCLASS64 : ELFCLASS32))
+        return;
+    if (header.e_phentsize != sizeof(ElfW(Phdr)) ||
+        header.e_phoff + std::uintmax_t{header.e_phnum} * sizeof(ElfW(Phdr)) > size)
+        refuse("its segment table lies past its end at byte " + std::to_string(size));
+    // The section table usually ends the file: a copy cut anywhere loses it, even where the
+    // mapped segments happen to be whole.
+    if (header.e_shoff + std::uintmax_t{header.e_shnum} * header.e_shentsize > size)
+        refuse("its section table lies past its end at byte " + std::to_string(size));
+    in.seekg(static_cast<std::streamoff>(header.e_phoff));
+    for (int i = 0; i < header.e_phnum; ++i) {
+        ElfW(Phdr) segment{};
+        in.read(reinterpret_cast<char*>(&segment), sizeof segment);
+        if (!in)
+            refuse("its segment table cannot be read");
+        if (segment.p_type == PT_LOAD && segment.p_offset + segment.p_filesz > size)
+            refuse("segment " + std::to_string(i) + " ends at byte " +
+                   std::to_string(segment.p_offset + segment.p_filesz) + ", the file at byte " +
+                   std::to_string(size));
+    }
+}
+
 void* OpenLibrary(const std::string& path) {
+    CheckElfFile(path);
     // A relative path without a slash would make dlopen search the library path instead.
     std::string name = path.find('/') == std::string::npos ? "./" + path : path;
     void* handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);

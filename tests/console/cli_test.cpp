@@ -430,6 +430,21 @@ TEST(Cli, NoCommandWithoutATerminalSaysSoAndShowsUsage) {
     EXPECT_TRUE(fs::is_empty(folder.Path())) << "no history was read or made";
 }
 
+// An interrupted copy of the module beside the program: one line naming it, exit 3, no crash.
+TEST(Cli, ATruncatedModuleIsRefusedInOneLine) {
+    TempFolder folder("truncated");
+    fs::path module = folder.Path() / "libnumo.so";
+    fs::copy_file(fs::path(NUMO_PROGRAM).parent_path() / "libnumo.so", module);
+    fs::resize_file(module, fs::file_size(module) / 2);
+    Outcome outcome = Numo({"eval", "--module", module.string(), "1"});
+    EXPECT_EQ(outcome.status, kExitModule);
+    EXPECT_EQ(outcome.err, "numo: module " + module.string() +
+                               " cannot be loaded: it is not a whole library (its section table "
+                               "lies past its end at byte " +
+                               std::to_string(fs::file_size(module)) + "), an interrupted copy?\n");
+    EXPECT_EQ(outcome.out, "");
+}
+
 TEST(Cli, LanguageFileProblemsNameTheFile) {
     TempFolder folder("lang");
     fs::path module = folder.Path() / "libnumo.so";

@@ -212,6 +212,28 @@ TEST(LanguageChoice, NoFileIsAnErrorNamingTheFolder) {
     EXPECT_NE(error.find(bad), std::string::npos) << error;
 }
 
+// A UTF-8 byte-order mark before a header that is right otherwise: still refused (the host reads
+// these files in its 8-bit code page and would not see the header either), but the error names
+// the mark and the file, where "its first line must be .Language=" would contradict what an
+// editor shows.
+TEST(FileHeaders, AByteOrderMarkIsNamedWithTheFile) {
+    const std::string bom = "\xEF\xBB\xBF";
+    TempFolder folder;
+    std::string chosen = folder.Write("numo_en.lng", bom + ".Language=English,English\n\"x\"\n");
+    const std::pair<std::string, std::function<void()>> kCases[] = {
+        {"dir/bom.lng",
+         [&] { ParseLanguageFile(bom + ".Language=English,English\n\"x\"\n", "dir/bom.lng"); }},
+        {"dir/bom.hlf",
+         [&] { ParseHelpFile(bom + ".Language=English,English\n@Contents\n", "dir/bom.hlf"); }},
+        {chosen, [&] { ChooseLanguageFile(folder.Path(), ".lng", "English"); }},
+    };
+    for (const auto& [path, parse] : kCases) {
+        std::string error = ThrownBy(parse);
+        EXPECT_NE(error.find(path), std::string::npos) << error;
+        EXPECT_NE(error.find("byte-order mark"), std::string::npos) << error;
+    }
+}
+
 // --- Help files.
 namespace {
 const char kHelp[] = ".Language=English,English\n"

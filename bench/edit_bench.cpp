@@ -1,6 +1,7 @@
 // The cost of one edit: the calculator's whole recalculation (Recalculate, from the formula
 // field's text to the four output texts) against muParser parsing the new text and evaluating it
 // once, on the same formulas. Before anything is timed, both sides must agree on every value.
+#include "bench/batch_bench.h"
 #include "bench/bench_host.h"
 #include "bench/corpus.h"
 #include "bench/heap_count.h"
@@ -193,6 +194,13 @@ int main(int argc, char** argv) {
     for (Workload& w : gWorkloads) {
         benchmark::RegisterBenchmark(("edit/numo/" + w.label).c_str(), NumoEdit, &w);
         benchmark::RegisterBenchmark(("edit/muparser/" + w.label).c_str(), MuParserEdit, &w);
+    }
+    // The same formulas through the stand-in host as `numo eval --batch` types them.
+    for (Workload& w : gWorkloads) {
+        std::vector<std::string> texts;
+        for (const FormulaPair& f : w.formulas)
+            texts.push_back(f.numo);
+        RegisterBatchBenchmark(w.label, texts, NUMO_BENCH_LANGUAGE);
     }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -261,7 +261,7 @@ void CheckWritten(std::ostream& out) {
 int ShownStatus(const std::string& result, const LanguageFile& language) {
     for (int n = kFirstFaultMessage; n <= kLastFaultMessage; ++n) {
         const std::string& text = language.messages[static_cast<std::size_t>(n)];
-        if (text.substr(0, Dialog::kMaxTextLength) == result)
+        if (text.compare(0, Dialog::kMaxTextLength, result) == 0) // no copy: once per message
             return n;
     }
     return kResultMessage;

@@ -26,6 +26,9 @@ int main(int argc, char** argv) {
     // Lines end in "\n" on every system, also when standard output is a pipe or a file.
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
+    // Nothing here writes through C's stdio: the streams need not keep in step with it, and each
+    // `<<` of a batch's blocks no longer goes through a stdio call of its own.
+    std::ios::sync_with_stdio(false);
     std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     return numo::console::RunCli(args, argc > 0 ? argv[0] : "numo", std::cin, std::cout, std::cerr);
 }

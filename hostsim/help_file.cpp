@@ -124,7 +124,10 @@ HelpFile ParseHelpFile(std::string_view contents, const std::string& path) {
 }
 
 HelpFile ReadHelpFile(const std::string& path) {
-    return ParseHelpFile(ReadWholeFile(path, "help file"), path);
+    // A help file is a few pages; one of many megabytes (damaged, or not a help file at all)
+    // would make F1 slow and the program large for text nobody reads.
+    constexpr std::uintmax_t kMaxHelpFileSize = 1 << 20;
+    return ParseHelpFile(ReadWholeFile(path, "help file", kMaxHelpFileSize), path);
 }
 
 std::vector<std::string> HelpTopics(const HelpFile& file) {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 namespace numo::hostsim {
@@ -125,8 +126,12 @@ std::string ChooseLanguageFile(const std::string& folder, const std::string& ext
     for (const std::string& candidate : candidates) {
         std::string name;
         try {
-            std::string contents = ReadWholeFile(candidate, "file");
-            std::string_view line = std::string_view(contents).substr(0, contents.find('\n'));
+            // Only the header line matters here: the file is not read whole.
+            std::ifstream in(candidate, std::ios::binary);
+            std::string contents;
+            if (!in || !std::getline(in, contents))
+                continue;
+            std::string_view line = contents;
             if (candidate == candidates.front())
                 firstLine = line;
             name = HeaderLanguage(line);

@@ -59,7 +59,7 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
     return lines;
 }
 
-std::string ReadWholeFile(const std::string& path, const char* what) {
+std::string ReadWholeFile(const std::string& path, const char* what, std::uintmax_t maxBytes) {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec))
         throw HostError(std::string(what) + " " + path + " is missing");
@@ -69,7 +69,18 @@ std::string ReadWholeFile(const std::string& path, const char* what) {
     if (!in)
         throw HostError(std::string("cannot read ") + what + " " + path + ": " +
                         std::strerror(errno));
-    std::string contents((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (!ec && size > maxBytes)
+        throw HostError(std::string(what) + " " + path + " is " + std::to_string(size) +
+                        " bytes long; numo reads at most " + std::to_string(maxBytes));
+    std::string contents;
+    char buffer[65536];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        contents.append(buffer, static_cast<std::size_t>(in.gcount()));
+        if (contents.size() > maxBytes) // grew while being read
+            throw HostError(std::string(what) + " " + path + " is longer than the " +
+                            std::to_string(maxBytes) + " bytes numo reads");
+    }
     if (in.bad())
         throw HostError(std::string("cannot read ") + what + " " + path);
     return contents;

@@ -2,6 +2,7 @@
 // never depend on the C library's locale.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,8 @@ bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix);
 std::vector<std::string_view> SplitLines(std::string_view text);
 // The whole contents of a file as bytes. Throws HostError naming the file when it is missing,
 // a folder, or cannot be read.
-std::string ReadWholeFile(const std::string& path, const char* what);
+// At most maxBytes are read: a larger file is refused with its size, before anything is read.
+std::string ReadWholeFile(const std::string& path, const char* what,
+                          std::uintmax_t maxBytes = UINTMAX_MAX);
 
 } // namespace numo::hostsim

@@ -293,6 +293,19 @@ TEST(HelpFile, ReflowsAndCentresToAWidth) {
     }
 }
 
+// A help file of any size is read only up to a fixed amount: past it, a sentence naming the file
+// (a 60 MB file once made F1 take seconds and the program grow by hundreds of megabytes).
+TEST(HelpFile, AHugeFileIsRefusedUnread) {
+    TempFolder folder;
+    std::string path = folder.Write("numo_en.hlf", ".Language=English,English\n@Contents\n x\n");
+    fs::resize_file(path, 60u << 20); // sparse: no disk space used
+    std::string error = ThrownBy([&] { ReadHelpFile(path); });
+    EXPECT_NE(error.find(path), std::string::npos) << error;
+    EXPECT_NE(error.find("reads at most"), std::string::npos) << error;
+    // Choosing among files reads their header lines only.
+    EXPECT_EQ(ChooseLanguageFile(folder.Path(), ".hlf", "English"), path);
+}
+
 TEST(HelpFile, MissingTopicOrFileIsNamed) {
     HelpFile file = ParseHelpFile(kHelp, "dir/t.hlf");
     std::string error = ThrownBy([&] { RenderHelpTopic(file, "Config", 0); });

@@ -71,8 +71,23 @@ HelpLine RenderMarkup(std::string_view line, int tabSize) {
 }
 
 // Wraps one paragraph to width columns at spaces; a word longer than the width is cut.
+// The column under which a wrapped line goes on. A row of a two-column table (indented, then a
+// first word, two or more blanks, and the right column) goes on under its right column, so the
+// table stays a table in a narrow window; any other line goes on at the left edge.
+std::size_t HangingIndent(const std::string& text, std::size_t width) {
+    std::size_t first = text.find_first_not_of(' ');
+    if (first == 0 || first == std::string::npos)
+        return 0;
+    std::size_t gap = text.find("  ", first);
+    if (gap == std::string::npos)
+        return 0;
+    std::size_t column = text.find_first_not_of(' ', gap);
+    return column != std::string::npos && column <= width / 2 ? column : 0;
+}
+
 void Wrap(const HelpLine& paragraph, std::size_t width, std::vector<HelpLine>& out) {
     std::string text = paragraph.text, marks = paragraph.marks;
+    std::size_t hang = HangingIndent(text, width);
     while (text.size() > width) {
         std::size_t cut = text.rfind(' ', width);
         std::size_t resume = cut;
@@ -91,6 +106,8 @@ void Wrap(const HelpLine& paragraph, std::size_t width, std::vector<HelpLine>& o
         out.push_back(piece);
         text.erase(0, resume);
         marks.erase(0, resume);
+        text.insert(0, hang, ' ');
+        marks.insert(0, hang, ' ');
     }
     HelpLine rest = paragraph;
     rest.text = text;

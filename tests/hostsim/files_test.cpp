@@ -306,6 +306,33 @@ TEST(HelpFile, AHugeFileIsRefusedUnread) {
     EXPECT_EQ(ChooseLanguageFile(folder.Path(), ".hlf", "English"), path);
 }
 
+// A row of a two-column table too long for the window goes on under its right column, at every
+// width of a terminal from 64 to 79 columns (the help window's text is 4 narrower).
+TEST(HelpFile, TwoColumnRowsWrapUnderTheirRightColumn) {
+    HelpFile file = ParseHelpFile(".Language=English,English\n@Contents\n"
+                                  " #Numbers#    decimal, with a point: 12, 0.5, 3.25 (not .5 or "
+                                  "5.) and some more words to wrap twice\n",
+                                  "t.hlf");
+    std::vector<std::string> lines = Texts(RenderHelpTopic(file, "Contents", 36));
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[0].find("decimal"), 12u); // the markup takes no room
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].find_first_not_of(' '), 12u) << lines[i];
+        EXPECT_LE(lines[i].size(), 36u) << lines[i];
+    }
+
+    HelpFile shipped = ReadHelpFile(NUMO_LANG_DIR "/numo_en.hlf");
+    for (int width = 60; width <= 75; ++width) {
+        for (const std::string& line : Texts(RenderHelpTopic(shipped, "Contents", width))) {
+            EXPECT_LE(line.size(), static_cast<std::size_t>(width)) << line;
+            if (line.find("5.)") != std::string::npos &&
+                line.find("Numbers") == std::string::npos) {
+                EXPECT_EQ(line.find_first_not_of(' '), 12u) << "width " << width << ": " << line;
+            }
+        }
+    }
+}
+
 TEST(HelpFile, MissingTopicOrFileIsNamed) {
     HelpFile file = ParseHelpFile(kHelp, "dir/t.hlf");
     std::string error = ThrownBy([&] { RenderHelpTopic(file, "Config", 0); });

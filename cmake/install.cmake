@@ -17,15 +17,8 @@ file(RELATIVE_PATH NUMO_MODULE_FROM_BINDIR ${CMAKE_INSTALL_FULL_BINDIR}
      ${CMAKE_INSTALL_FULL_LIBDIR}/numo)
 target_compile_definitions(numo_cli PRIVATE NUMO_MODULE_FROM_BINDIR="${NUMO_MODULE_FROM_BINDIR}")
 
-# The language and help files the build lays beside the module: the list the language build
-# publishes, or the English pair where it publishes none.
+# The language and help files the build writes beside the module (lang/).
 get_property(numo_lang_outputs GLOBAL PROPERTY NUMO_LANG_OUTPUTS)
-if(NOT numo_lang_outputs)
-    set(numo_lang_outputs ${NUMO_LANG_OUTPUTS})
-endif()
-if(NOT numo_lang_outputs)
-    set(numo_lang_outputs ${CMAKE_BINARY_DIR}/bin/numo_en.lng ${CMAKE_BINARY_DIR}/bin/numo_en.hlf)
-endif()
 
 install(TARGETS numo_cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS numo LIBRARY DESTINATION ${NUMO_INSTALL_MODULEDIR})

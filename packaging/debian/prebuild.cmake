@@ -2,6 +2,7 @@
 #   usr/share/doc/numo/copyright      the licence in Debian's machine-readable format
 #   usr/share/doc/numo/changelog.gz   the changelog in Debian's format (a native package's name)
 #   usr/share/man/man1/numo.1.gz      manual pages compressed
+#   usr/share/lintian/overrides/numo  the lintian warnings that do not apply, and why
 # LICENSE and CHANGELOG.md leave the doc folder: these two files say the same.
 set(source ${CPACK_NUMO_SOURCE_DIR})
 # Debian's folders, whatever the install rules' names for them.
@@ -30,3 +31,6 @@ file(GLOB pages ${share}/man/man*/*)
 foreach(file ${doc}/changelog ${pages})
     execute_process(COMMAND gzip -9nf ${file} COMMAND_ERROR_IS_FATAL ANY)
 endforeach()
+
+file(MAKE_DIRECTORY ${share}/lintian/overrides)
+file(COPY_FILE ${source}/packaging/debian/lintian-overrides ${share}/lintian/overrides/numo)

@@ -2,6 +2,7 @@
 #include "console/cli.h"
 
 #include "console/exit_status.h"
+#include "console/module_path.h"
 #include "far/calculator_contract.h"
 #include "hostsim/help_file.h"
 #include "hostsim/host.h"
@@ -57,9 +58,10 @@ constexpr const char* kUsage =
     "the postfix form, the result, its integer part in hexadecimal and binary, and the number\n"
     "of the message shown (8: a result).\n"
     "--batch reads one formula per line from standard input into the same open dialog.\n"
-    "A formula that starts with '-' goes after --. info prints the plug-in's menu entry.\n"
-    "--module PATH loads the module from PATH instead of from beside this program; it may\n"
-    "stand before or after the command.\n"
+    "A formula that starts with '-' goes after --. info prints the plug-in's menu entry and\n"
+    "the module file loaded: the one beside this program, else the installed one (in the\n"
+    "numo folder of the library folder, found from this program's real path). --module PATH\n"
+    "loads the module from PATH instead; it may stand before or after the command.\n"
 #ifdef NUMO_TERMINAL
     "\n"
     "With no command, numo opens the calculator in this terminal (standard input and output\n"
@@ -195,9 +197,9 @@ Options ParseCommandLine(const std::vector<std::string>& args) {
     return options;
 }
 
-// The module named with --module, else the one beside the program. One named on the command
-// line that is not there is the user's mistake; one beside the program that is not there, or
-// any module that cannot be used, is a fault of the installation (LoadedModule says which).
+// The module named with --module, else the one beside the program, else the installed one.
+// One named on the command line that is not there is the user's mistake; no module where the
+// program looks, or any module that cannot be used, is a fault of the installation.
 std::string ModulePath(const Options& options, const std::string& program) {
     if (options.module) {
         if (options.module->empty())
@@ -207,10 +209,15 @@ std::string ModulePath(const Options& options, const std::string& program) {
             throw UsageError("module " + *options.module + " is missing");
         return *options.module;
     }
-    std::filesystem::path self = hostsim::ExecutablePath();
-    if (self.empty())
-        self = program;
-    return (self.parent_path() / hostsim::DefaultModuleFileName()).string();
+    std::vector<std::filesystem::path> candidates = ModuleCandidates(program);
+    std::filesystem::path found = FindModule(candidates);
+    if (found.empty()) {
+        std::string places;
+        for (const std::filesystem::path& candidate : candidates)
+            places += (places.empty() ? "" : " or ") + candidate.string();
+        throw ModuleFault("no module: looked for " + places + " (--module PATH names one)");
+    }
+    return found.string();
 }
 
 // The module loaded, its language file read, and a host that has called SetStartupInfo and
@@ -419,6 +426,9 @@ int RunInfo(const Options& options, const std::string& program, std::ostream& ou
     if (!names.empty())
         out << " (" << names << ")";
     out << "\n";
+    // Which file was loaded: with a build tree, an installed tree and --module, not obvious.
+    out << "module: "
+        << std::filesystem::absolute(session.module.Path()).lexically_normal().string() << "\n";
     return kExitResult;
 }
 

@@ -7,7 +7,7 @@
 namespace numo::console {
 
 std::vector<std::filesystem::path> ModuleCandidates(const std::string& program) {
-    std::filesystem::path self = ExecutablePath();
+    std::filesystem::path self = hostsim::ExecutablePath();
     if (self.empty())
         self = program;
     // A link to the program (a bin folder elsewhere on PATH) leads to where it really lies.
@@ -16,10 +16,10 @@ std::vector<std::filesystem::path> ModuleCandidates(const std::string& program) 
     if (!error)
         self = real;
     std::filesystem::path folder = self.parent_path();
-    std::vector<std::filesystem::path> candidates{folder / DefaultModuleFileName()};
+    std::vector<std::filesystem::path> candidates{folder / hostsim::DefaultModuleFileName()};
 #ifdef NUMO_MODULE_FROM_BINDIR
     candidates.push_back(
-        (folder / NUMO_MODULE_FROM_BINDIR / DefaultModuleFileName()).lexically_normal());
+        (folder / NUMO_MODULE_FROM_BINDIR / hostsim::DefaultModuleFileName()).lexically_normal());
 #endif
     return candidates;
 }

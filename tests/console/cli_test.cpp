@@ -581,8 +581,11 @@ TEST(Cli, EvalLeavesHomeAndWorkingFolderEmpty) {
 
 TEST(Cli, InfoShowsTheMenuEntryAndFlags) {
     Outcome outcome = Numo({"info"});
-    EXPECT_EQ(outcome.out,
-              "menu: " + Messages().messages[MsgTitle] + "\nflags: 12 (PF_EDITOR PF_VIEWER)\n");
+    // The module beside the program: a build tree's.
+    fs::path module = fs::path(NUMO_PROGRAM).parent_path() / "libnumo.so";
+    EXPECT_EQ(outcome.out, "menu: " + Messages().messages[MsgTitle] +
+                               "\nflags: 12 (PF_EDITOR PF_VIEWER)\nmodule: " +
+                               module.lexically_normal().string() + "\n");
     EXPECT_EQ(outcome.status, 0);
 }
 

@@ -26,6 +26,14 @@ complete_line() {
     _numo numo "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
     printf '%s\n' "${COMPREPLY[@]}" | sed '/^$/d' | sort | tr '\n' ' ' | sed 's/ $//'
 }
+verdict() { # verdict STATUS MESSAGE: a check that passed when STATUS is 0
+    if [ "$1" -eq 0 ]; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        echo "FAIL: $2"
+    fi
+}
 check() { # check LINE EXPECTED
     local got
     got=$(complete_line "$1")
@@ -50,12 +58,8 @@ has_lang=0
 "$program" --help | sed -n '1,/^$/p' | grep -q -- '--lang' && has_lang=1
 offered=" $(complete_line "$program --") "
 for option in --help --module --version $([ $has_lang -eq 1 ] && echo --lang); do
-    if [[ $offered == *" $option "* ]]; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        echo "FAIL: '$program --<Tab>' offers '$offered', without $option"
-    fi
+    [[ $offered == *" $option "* ]]
+    verdict $? "'$program --<Tab>' offers '$offered', without $option"
 done
 check "$program --m" "--module"
 check "$program eval -" "--batch -a -b -c -d"
@@ -74,12 +78,8 @@ if [ $has_lang -eq 1 ]; then
         echo "FAIL: '--lang <Tab>' offers no language"
     fi
     for language in $offered; do
-        if "$program" --lang "$language" info >/dev/null 2>&1; then
-            passed=$((passed + 1))
-        else
-            failed=$((failed + 1))
-            echo "FAIL: '--lang <Tab>' offers '$language', which numo --lang refuses"
-        fi
+        "$program" --lang "$language" info >/dev/null 2>&1
+        verdict $? "'--lang <Tab>' offers '$language', which numo --lang refuses"
     done
     check "$program --lang ${offered%% *} e" "eval"
 elif [[ $offered == *" --lang "* ]]; then

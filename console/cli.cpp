@@ -460,7 +460,7 @@ int RunInteractive(const Options& options, const std::string& program, std::ostr
     const char* crash = std::getenv("NUMO_DEBUG_CRASH_AFTER_DRAWING");
     frontEndOptions.crashAfterDrawing = crash != nullptr && std::string(crash) == "1";
 
-    CursesTerminal terminal;
+    CursesTerminal terminal(437);
     // Another numo writing the history holds its lock: the last line says why the dialog waits.
     history.SetLockWait(FileHistory::kDefaultLockWait, [&terminal] {
         constexpr Attribute kNotice = 0x70; // black on light grey, as the dialog

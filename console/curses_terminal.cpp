@@ -103,14 +103,15 @@ short CursesColour(int console) {
 }
 } // namespace
 
-CursesTerminal::CursesTerminal() {
+CursesTerminal::CursesTerminal(int codePage) {
     if (gOpen)
         throw Failure(kExitUsage, "the terminal is already in use");
-    // Only the character type: line drawing in a UTF-8 terminal. Numbers are the module's and the
-    // C library's, never the locale's.
+    // Only the character type: the host's characters and line drawing in the locale's character
+    // set. Numbers are the module's and the C library's, never the locale's.
     std::setlocale(LC_CTYPE, "");
     const char* codeset = nl_langinfo(CODESET);
     wide_ = codeset != nullptr && std::strcmp(codeset, "UTF-8") == 0;
+    code_page_.emplace(codePage, codeset != nullptr ? codeset : "");
 
     if (tcgetattr(STDIN_FILENO, &gShellModes) != 0)
         throw Failure(kExitUsage,
@@ -255,7 +256,16 @@ void CursesTerminal::Put(int x, int y, std::string_view text, Attribute attr) {
     int room = Columns() - x;
     if (room <= 0)
         return;
-    std::string shown = Shown(text.substr(0, static_cast<std::size_t>(room)));
+    // One host byte is one cell: the text is cut in host bytes, then each byte becomes its
+    // character in the locale's set.
+    std::string shown;
+    for (char ch : Shown(text.substr(0, static_cast<std::size_t>(room)))) {
+        unsigned char byte = static_cast<unsigned char>(ch);
+        if (byte < 0x80)
+            shown += ch;
+        else
+            shown += code_page_->CellText(byte);
+    }
     wattrset(stdscr, static_cast<int>(CellAttributes(attr)));
     mvwaddnstr(stdscr, y, x, shown.c_str(), static_cast<int>(shown.size()));
     wattrset(stdscr, A_NORMAL);
@@ -358,6 +368,11 @@ InputKey CursesTerminal::ReadKey(int timeoutMs) {
     // Waits in short slices so that signals are seen at once even where a read is restarted.
     constexpr int kSlice = 100;
     int waited = 0;
+    if (!pending_.empty()) {
+        InputKey key = pending_.front();
+        pending_.pop_front();
+        return key;
+    }
     for (;;) {
         if (gStopSignal != 0)
             return InputKey::Of(InputKey::Kind::Hangup);
@@ -378,6 +393,32 @@ InputKey CursesTerminal::ReadKey(int timeoutMs) {
     }
 }
 
+InputKey CursesTerminal::TypedCharacter(int first) {
+    // The rest of a character the terminal sends as several bytes follows at once; a byte that
+    // does not come, or is no byte, leaves the character cut off.
+    constexpr int kRestWaitMs = 50;
+    constexpr std::size_t kLongestCharacter = 8;
+    std::string typed(1, static_cast<char>(first));
+    bool incomplete = false;
+    std::string host = code_page_->ToHost(typed, &incomplete);
+    while (incomplete && typed.size() < kLongestCharacter) {
+        wtimeout(stdscr, kRestWaitMs);
+        int next = wgetch(stdscr);
+        if (next == ERR || next < 0 || next > 0xFF) {
+            if (next != ERR)
+                ungetch(next);
+            break;
+        }
+        typed += static_cast<char>(next);
+        host = code_page_->ToHost(typed, &incomplete);
+    }
+    if (incomplete || host.empty())
+        host += '?';
+    for (std::size_t i = 1; i < host.size(); ++i)
+        pending_.push_back(InputKey::Byte(static_cast<unsigned char>(host[i])));
+    return InputKey::Byte(static_cast<unsigned char>(host[0]));
+}
+
 InputKey CursesTerminal::Translate(int ch) {
     if (ch == 27) {
         // Esc followed at once by another key is that key with Alt (curses has already waited its
@@ -390,6 +431,8 @@ InputKey CursesTerminal::Translate(int ch) {
             return InputKey::Byte(next, true);
         return Translate(next);
     }
+    if (ch >= 0x80 && ch <= 0xFF)
+        return TypedCharacter(ch);
     if (ch >= 0 && ch <= 0xFF)
         return InputKey::Byte(ch);
     if (ch == KEY_RESIZE)

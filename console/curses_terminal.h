@@ -18,7 +18,9 @@
 
 #include "console/key_decoder.h"
 #include "console/terminal.h"
+#include "hostsim/code_page.h"
 
+#include <deque>
 #include <map>
 #include <optional>
 
@@ -26,9 +28,11 @@ namespace numo::console {
 
 class CursesTerminal : public Terminal {
 public:
-    // Takes over the terminal; only one may be open at a time. Throws Failure (kExitUsage) when the
-    // terminal cannot be used (an unknown TERM, say); the terminal is left as it was then.
-    CursesTerminal();
+    // Takes over the terminal; only one may be open at a time. codePage is the host's: text put
+    // on the screen is in it, one byte a cell, and typed characters are turned into it. Throws
+    // Failure (kExitUsage) when the terminal cannot be used (an unknown TERM, say); the terminal
+    // is left as it was then.
+    explicit CursesTerminal(int codePage);
     ~CursesTerminal() override;
     CursesTerminal(const CursesTerminal&) = delete;
     CursesTerminal& operator=(const CursesTerminal&) = delete;
@@ -54,6 +58,9 @@ public:
 private:
     unsigned long CellAttributes(Attribute attr); // a curses attr_t
     InputKey Translate(int ch);
+    // A typed byte beyond ASCII: the start of a character in the locale's set, read whole and
+    // turned into the host's byte (or '?').
+    InputKey TypedCharacter(int first);
     bool TerminalGone() const;
 
     void* screen_ = nullptr; // the curses SCREEN
@@ -64,6 +71,8 @@ private:
     int next_pair_ = 1;
     std::map<Attribute, short> pairs_;
     std::optional<KeyDecoder> decoder_; // what the curses key codes mean
+    std::optional<CodePage> code_page_;
+    std::deque<InputKey> pending_; // host bytes typed as one character, after the first
 };
 
 } // namespace numo::console

@@ -81,12 +81,13 @@ struct InputKey {
     static InputKey Of(Kind kind) { return {kind, 0, false}; }
 };
 
-// The text as a terminal shows it: printable ASCII as itself, any other byte as '?'. The front end
-// lays text out by these bytes, one cell each, and a terminal shows nothing else.
+// The text as a terminal shows it: the host's characters, one cell each, a control byte as '?'.
+// The front end lays text out by these bytes; the terminal shows each in its own character set.
 inline std::string Shown(std::string_view text) {
     std::string shown(text);
     for (char& ch : shown) {
-        if (ch < 0x20 || ch >= 0x7F)
+        unsigned char byte = static_cast<unsigned char>(ch);
+        if (byte < 0x20 || byte == 0x7F)
             ch = '?';
     }
     return shown;
@@ -99,8 +100,9 @@ public:
     virtual int Rows() const = 0;
     // Every cell a blank in attr.
     virtual void Clear(Attribute attr) = 0;
-    // Text from column x of row y, cut at the screen's edge. The front end hands printable ASCII
-    // only; a terminal shows any other byte as '?' all the same.
+    // Text in the host's code page from column x of row y, one byte a cell, cut at the screen's
+    // edge; each byte shows as its character in the code page (or '?' where the terminal has
+    // none). The front end hands no control bytes; a terminal shows them as '?' all the same.
     virtual void Put(int x, int y, std::string_view text, Attribute attr) = 0;
     // count copies of a glyph from column x to the right.
     virtual void PutGlyph(int x, int y, Glyph glyph, int count, Attribute attr) = 0;

@@ -6,9 +6,9 @@
 //
 // Keys beyond the dialog's own: Alt+= and Alt+- are delivered as KEY_ADD and KEY_SUBTRACT, for
 // terminals that send a plain "+" and "-" for the keypad's keys; Ctrl+C (or SIGINT) closes the
-// dialog as Esc does, unless the procedure takes it. Bytes from 0x80 up (a UTF-8 character is
-// several of them) reach the field as the host's 8-bit characters and are shown as '?', so a
-// character that is not one of the host's never disturbs the screen.
+// dialog as Esc does, unless the procedure takes it. Text is the host's 8-bit characters
+// throughout, one byte a cell: the terminal turns typed characters into them and shows them in
+// its own character set, so the layout never depends on it.
 #pragma once
 
 #include "console/terminal.h"

@@ -108,43 +108,60 @@ LanguageFile ReadLanguageFile(const std::string& path) {
     return ParseLanguageFile(ReadWholeFile(path, "language file"), path);
 }
 
-std::string ChooseLanguageFile(const std::string& folder, const std::string& extension,
-                               const std::string& language) {
+namespace {
+struct FoundFile {
+    std::string path;
+    std::string firstLine; // "" when the file cannot be read
+    std::string language;  // of its header; "" for a file without one
+};
+
+// The files with the given extension in folder, in name order: the host takes the last file it
+// finds, and name order makes "last" the same on every system.
+std::vector<FoundFile> FilesWithLanguages(const std::string& folder, const std::string& extension) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    std::vector<std::string> candidates;
+    std::vector<FoundFile> files;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         if (EqualsIgnoringCase(it->path().extension().string(), extension) &&
             it->is_regular_file(ec))
-            candidates.push_back(it->path().string());
+            files.push_back({it->path().string(), "", ""});
     }
-    // The host takes the last file it finds; name order makes "last" the same on every system.
-    std::sort(candidates.begin(), candidates.end());
+    std::sort(files.begin(), files.end(),
+              [](const FoundFile& a, const FoundFile& b) { return a.path < b.path; });
+    for (FoundFile& file : files) {
+        // Only the header line matters here: the file is not read whole.
+        std::ifstream in(file.path, std::ios::binary);
+        if (in && std::getline(in, file.firstLine))
+            file.language = HeaderLanguage(file.firstLine);
+    }
+    return files;
+}
+} // namespace
 
+std::vector<std::string> LanguagesInFolder(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const FoundFile& file : FilesWithLanguages(folder, ".lng")) {
+        bool known = std::any_of(names.begin(), names.end(), [&](const std::string& other) {
+            return EqualsIgnoringCase(other, file.language);
+        });
+        if (!file.language.empty() && !known)
+            names.push_back(file.language);
+    }
+    return names;
+}
+
+std::string ChooseLanguageFile(const std::string& folder, const std::string& extension,
+                               const std::string& language) {
+    std::vector<FoundFile> files = FilesWithLanguages(folder, extension);
     std::string matching, english, last;
-    std::string firstLine; // of the first file that could be read
-    for (const std::string& candidate : candidates) {
-        std::string name;
-        try {
-            // Only the header line matters here: the file is not read whole.
-            std::ifstream in(candidate, std::ios::binary);
-            std::string contents;
-            if (!in || !std::getline(in, contents))
-                continue;
-            std::string_view line = contents;
-            if (candidate == candidates.front())
-                firstLine = line;
-            name = HeaderLanguage(line);
-        } catch (const HostError&) {
+    for (const FoundFile& file : files) {
+        if (file.language.empty())
             continue;
-        }
-        if (name.empty())
-            continue;
-        if (matching.empty() && EqualsIgnoringCase(name, language))
-            matching = candidate;
-        if (english.empty() && EqualsIgnoringCase(name, "English"))
-            english = candidate;
-        last = candidate;
+        if (matching.empty() && EqualsIgnoringCase(file.language, language))
+            matching = file.path;
+        if (english.empty() && EqualsIgnoringCase(file.language, "English"))
+            english = file.path;
+        last = file.path;
     }
     if (!matching.empty())
         return matching;
@@ -153,8 +170,8 @@ std::string ChooseLanguageFile(const std::string& folder, const std::string& ext
     if (!last.empty())
         return last;
     std::string kind = EqualsIgnoringCase(extension, ".hlf") ? "help file" : "language file";
-    if (!candidates.empty()) // there are files, but none has a header: report the first
-        throw HostError(BadHeader(kind, candidates.front(), firstLine));
+    if (!files.empty()) // there are files, but none has a header: report the first
+        throw HostError(BadHeader(kind, files.front().path, files.front().firstLine));
     throw HostError("no " + kind + " (*" + extension + ") in " + folder);
 }
 

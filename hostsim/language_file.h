@@ -47,6 +47,10 @@ std::string RequireHeaderLanguage(const std::vector<std::string_view>& lines, co
 std::string ChooseLanguageFile(const std::string& folder, const std::string& extension,
                                const std::string& language);
 
+// The language names of the language files (*.lng) in a module's folder, each once (compared
+// ignoring case), in file name order; files without a header are left out.
+std::vector<std::string> LanguagesInFolder(const std::string& folder);
+
 // ChooseLanguageFile + ReadLanguageFile, and a check that the file holds at least `needed`
 // messages (error naming the file otherwise).
 LanguageFile LoadModuleLanguage(const std::string& folder, const std::string& language, int needed);

@@ -234,6 +234,18 @@ TEST(FileHeaders, AByteOrderMarkIsNamedWithTheFile) {
     }
 }
 
+TEST(LanguageChoice, FolderListsEachLanguageOnce) {
+    TempFolder folder;
+    EXPECT_TRUE(LanguagesInFolder(folder.Path()).empty());
+    folder.Write("b_ru.lng", ".Language=Russian,Russian\n");
+    folder.Write("a_en.LNG", ".Language=English,English\n");
+    folder.Write("c_ru.lng", ".Language=RUSSIAN,again\n");
+    folder.Write("d.lng", "\"no header\"\n");
+    folder.Write("e_de.hlf", ".Language=German,German\n");
+    EXPECT_EQ(LanguagesInFolder(folder.Path()), (std::vector<std::string>{"English", "Russian"}));
+    EXPECT_TRUE(LanguagesInFolder(folder.Path() + "/missing").empty());
+}
+
 // --- Help files.
 namespace {
 const char kHelp[] = ".Language=English,English\n"

@@ -3,8 +3,8 @@
 # folder, a fixed window size, a private HOME and XDG_STATE_HOME), types as a user would and reads
 # the screen back with capture-pane, polling with a timeout (a sanitizer build is slow).
 # Usage: terminal_test.sh NUMO LANGUAGE-FILE CASE
-#   CASE: calculate, decimals, variables, help, close, history, history_files, utf8, resize,
-#         signals, crash, keys
+#   CASE: calculate, decimals, variables, help, close, history, history_files, utf8, russian,
+#         resize, signals, crash, keys
 set -uo pipefail
 # The screen is read in UTF-8: the frame's characters count as one each in the patterns.
 export LC_ALL=C.UTF-8
@@ -91,12 +91,14 @@ keys() { tm send-keys -t "t:$current" "$@"; }
 type_text() { tm send-keys -t "t:$current" -l "$1"; }
 
 session_started=0
+numo_args=  # words for numo's command line, set by a case before it starts numo
+title='Numo calculator' # the dialog's title in the language numo shows
 # launch NAME [ENV=VALUE...]: numo in a new window of 100x30 cells, in a UTF-8 locale.
 launch() {
     local name=$1
     shift
     local command="env WORK='$work' NUMO='$numo' HOME='$work/home' XDG_STATE_HOME='$work/state'"
-    command+=" LC_ALL=C.UTF-8 $* '$work/run.sh' $name"
+    command+=" LC_ALL=C.UTF-8 $* '$work/run.sh' $name $numo_args"
     if [ $session_started -eq 0 ]; then
         tm -f "$work/tmux.conf" new-session -d -s t -n "$name" -x 100 -y 30 "$command" ||
             fail "tmux would not start"
@@ -110,14 +112,16 @@ launch() {
 # start NAME [ENV=VALUE...]: launch, and wait for the dialog.
 start() {
     launch "$@"
-    wait_for '╔═+ Numo calculator ═+╗'
+    wait_for "╔═+ $title ═+╗"
 }
 
 # The text of message n of the language file (the (n+1)th quoted line), as far as the result
-# field (54 columns) shows it.
+# field (54 columns) shows it; in UTF-8, from the file's code page (ASCII unless given).
 message() {
-    grep '^[[:space:]]*"' "$lng" | sed -n "$(($1 + 1))p" |
-        sed 's/^[[:space:]]*"//; s/"[[:space:]]*$//' | cut -c1-54
+    local file=${2:-$lng} charset=${3:-ASCII}
+    LC_ALL=C grep '^[[:space:]]*"' "$file" | sed -n "$(($1 + 1))p" |
+        LC_ALL=C sed 's/^[[:space:]]*"//; s/"[[:space:]]*$//' | LC_ALL=C cut -c1-54 |
+        iconv -f "$charset" -t UTF-8
 }
 
 # ended STATUS: numo has exited with that status and left the terminal as it found it: canonical
@@ -287,17 +291,40 @@ case_history() {
     [ "$(cat "$history_file")" = "$want" ] || fail "history file: $(od -c "$history_file")"
 }
 
+# Typed characters become the host's (code page 437 for English): one it has is one character
+# in the field, shown as itself; one it lacks is one '?'.
 case_utf8() {
     start utf8
     type_text '1+é€'
     wait_for_text "║ $(message 11)"
-    # Five bytes, five cells: the frame's right edge stays where it was.
-    expect '^ {21}║ 1\+\?{5} {47}↓║$'
+    # Four characters, four cells: the frame's right edge stays where it was.
+    expect '^ {21}║ 1\+é\? {50}↓║$'
     expect '^ {21}╔═+ Numo calculator ═+╗$'
-    keys BSpace BSpace BSpace BSpace BSpace
+    keys BSpace BSpace
     wait_for_text "║ $(message 23)"
     type_text '1'
     wait_for '║ 2\.000 +║'
+    keys Escape
+    ended 0
+}
+
+# Russian in a UTF-8 terminal: the host's code page 866 shown as Cyrillic, laid out one
+# character a cell, and Cyrillic typed into the field as the host's characters.
+case_russian() {
+    local ru
+    ru="$(dirname "$lng")/numo_ru.lng"
+    numo_args='--lang Russian'
+    title=$(message 0 "$ru" CP866)
+    start russian
+    expect "║ $(message 1 "$ru" CP866) +║"
+    type_text '1/0'
+    wait_for_text "║ $(message 26 "$ru" CP866)"
+    expect '^ {21}║ 1/0 {51}↓║$'
+    keys BSpace BSpace BSpace
+    type_text 'ж'
+    wait_for_text "║ $(message 11 "$ru" CP866)"
+    expect '^ {21}║ ж {53}↓║$'
+    expect "^ {21}╔═+ $title ═+╗\$"
     keys Escape
     ended 0
 }

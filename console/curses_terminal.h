@@ -71,7 +71,7 @@ private:
     int next_pair_ = 1;
     std::map<Attribute, short> pairs_;
     std::optional<KeyDecoder> decoder_; // what the curses key codes mean
-    std::optional<CodePage> code_page_;
+    std::optional<hostsim::CodePage> code_page_;
     std::deque<InputKey> pending_; // host bytes typed as one character, after the first
 };
 

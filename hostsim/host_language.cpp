@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-namespace numo::console {
+namespace numo::hostsim {
 
 std::string LanguageOfLocale(const char* lcAll, const char* lcMessages, const char* lang) {
     for (const char* value : {lcAll, lcMessages, lang}) {
@@ -27,4 +27,4 @@ int DefaultCodePage(const std::string& language) {
     return EqualsIgnoringCase(language, "Russian") ? 866 : 437;
 }
 
-} // namespace numo::console
+} // namespace numo::hostsim

@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace numo::console {
+namespace numo::hostsim {
 
 // The language a locale's variables ask for, tried in the C library's order of precedence for
 // messages: the first of LC_ALL, LC_MESSAGES and LANG that is set and not empty decides. A
@@ -17,4 +17,4 @@ std::string LanguageOfEnvironment();
 // The host's OEM code page for its language: 866 for Russian (in any case), else 437.
 int DefaultCodePage(const std::string& language);
 
-} // namespace numo::console
+} // namespace numo::hostsim

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace numo::console;
+using namespace numo::hostsim;
 
 namespace {
 struct LocaleCase {

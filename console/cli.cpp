@@ -4,8 +4,10 @@
 #include "console/exit_status.h"
 #include "console/module_path.h"
 #include "far/calculator_contract.h"
+#include "hostsim/code_page.h"
 #include "hostsim/help_file.h"
 #include "hostsim/host.h"
+#include "hostsim/host_language.h"
 #include "hostsim/language_file.h"
 #include "hostsim/module_loader.h"
 
@@ -43,10 +45,10 @@ using hostsim::ScriptedFrontEnd;
 namespace {
 constexpr const char* kUsage =
 #ifdef NUMO_TERMINAL
-    "Usage: numo [--module PATH] [COMMAND]\n"
+    "Usage: numo [--module PATH] [--lang NAME] [--codepage N] [COMMAND]\n"
     "  numo\n"
 #else
-    "Usage: numo [--module PATH] COMMAND\n"
+    "Usage: numo [--module PATH] [--lang NAME] [--codepage N] COMMAND\n"
 #endif
     "  numo eval [-a VALUE] [-b VALUE] [-c VALUE] [-d DECIMALS] [--] FORMULA\n"
     "  numo eval [-a VALUE] [-b VALUE] [-c VALUE] [-d DECIMALS] --batch\n"
@@ -58,10 +60,17 @@ constexpr const char* kUsage =
     "the postfix form, the result, its integer part in hexadecimal and binary, and the number\n"
     "of the message shown (8: a result).\n"
     "--batch reads one formula per line from standard input into the same open dialog.\n"
-    "A formula that starts with '-' goes after --. info prints the plug-in's menu entry and\n"
-    "the module file loaded: the one beside this program, else the installed one (in the\n"
-    "numo folder of the library folder, found from this program's real path). --module PATH\n"
-    "loads the module from PATH instead; it may stand before or after the command.\n"
+    "A formula that starts with '-' goes after --. info prints the plug-in's menu entry, the\n"
+    "module file loaded (the one beside this program, else the installed one, in the numo\n"
+    "folder of the library folder, found from this program's real path) and the languages\n"
+    "beside it. --module PATH loads the module from PATH instead.\n"
+    "--lang NAME sets the host's language (English, Russian; case does not matter): the\n"
+    "module's language and help files are the ones of that name, else the English ones.\n"
+    "Without it the locale decides: the first of LC_ALL, LC_MESSAGES and LANG that is set,\n"
+    "Russian for a ru locale, else English. --codepage N sets the host's 8-bit code page\n"
+    "(866 for Russian, else 437), in which the module's texts are; they are shown in the\n"
+    "locale's character set, and typed text goes into the code page ('?' where it lacks a\n"
+    "character). --module, --lang and --codepage may stand before or after the command.\n"
 #ifdef NUMO_TERMINAL
     "\n"
     "With no command, numo opens the calculator in this terminal (standard input and output\n"
@@ -92,6 +101,8 @@ enum class Command { Interactive, Eval, Info, Help, Version };
 struct Options {
     Command command = Command::Interactive;
     std::optional<std::string> module;
+    std::string language; // the host's: --lang, else the locale's
+    int codePage = 0;     // the host's: --codepage, else the language's
     std::optional<std::string> variables[3];
     int decimals = kOpeningPrecision;
     bool batch = false;
@@ -125,6 +136,16 @@ const std::string& OptionValue(const std::vector<std::string>& args, std::size_t
     return args[++i];
 }
 
+int ParseCodePage(const std::string& text) {
+    bool digits = !text.empty() && text.size() <= 5 &&
+                  text.find_first_not_of("0123456789") == std::string::npos;
+    int number = digits ? std::stoi(text) : 0;
+    if (!hostsim::CodePage::Known(number))
+        throw UsageError("--codepage " + text +
+                         ": not a code page the system can convert (866, 437, 1251, ...)");
+    return number;
+}
+
 // An option of eval: -a, -b, -c (a variable's text), -d, --batch; false for any other word.
 bool ParseEvalOption(const std::vector<std::string>& args, std::size_t& i, Options& options) {
     const std::string& arg = args[i];
@@ -134,25 +155,33 @@ bool ParseEvalOption(const std::vector<std::string>& args, std::size_t& i, Optio
         options.decimals = ParseDecimals(OptionValue(args, i));
     } else if (arg == "-a" || arg == "-b" || arg == "-c") {
         const std::string& value = OptionValue(args, i);
-        CheckFieldLength(value, "the value of " + arg);
-        options.variables[arg[1] - 'a'] = value;
+        options.variables[arg[1] - 'a'] = value; // its length counts in the host's code page
     } else {
         return false;
     }
     return true;
 }
 
-// The whole command line, read once. --module may stand anywhere before a "--"; --help and
+// The whole command line, read once. --module, --lang and --codepage may stand anywhere before
+// a "--"; --help and
 // --version only before the command, and they end the reading; eval takes its own options
 // anywhere before "--" and one formula (unless --batch); info takes nothing else.
 Options ParseCommandLine(const std::vector<std::string>& args) {
     Options options;
+    std::optional<std::string> language;
+    std::optional<int> codePage;
     bool commandSeen = false, optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';
         if (isOption && arg == "--module") {
             options.module = OptionValue(args, i);
+        } else if (isOption && arg == "--lang") {
+            language = OptionValue(args, i);
+            if (language->empty())
+                throw UsageError("the language's name is empty (--lang English, --lang Russian)");
+        } else if (isOption && arg == "--codepage") {
+            codePage = ParseCodePage(OptionValue(args, i));
         } else if (!commandSeen) {
             if (arg == "--help" || arg == "-h") {
                 options.command = Command::Help;
@@ -191,9 +220,9 @@ Options ParseCommandLine(const std::vector<std::string>& args) {
             throw UsageError("give either FORMULA or --batch, not both");
         if (!options.batch && !options.formula)
             throw UsageError("eval needs a FORMULA (or --batch)");
-        if (options.formula)
-            CheckFieldLength(*options.formula, "the formula");
     }
+    options.language = language ? *language : hostsim::LanguageOfEnvironment();
+    options.codePage = codePage ? *codePage : hostsim::DefaultCodePage(options.language);
     return options;
 }
 
@@ -227,9 +256,9 @@ struct Session {
     Host host;
     PluginInfo info;
 
-    explicit Session(const std::string& path)
+    Session(const std::string& path, const std::string& language)
         : module(path),
-          host(hostsim::LoadModuleLanguage(module.Folder(), kHostLanguage, kMessageCount),
+          host(hostsim::LoadModuleLanguage(module.Folder(), language, kMessageCount),
                std::filesystem::absolute(path).string()) {
         host.Start(module.SetStartupInfo);
         info = host.QueryPluginInfo(module.GetPluginInfo);
@@ -302,11 +331,12 @@ Block ReadBlock(const Dialog& dialog, const LanguageFile& language) {
     return block;
 }
 
-void PrintBlock(std::ostream& out, const Block& block) {
-    out << "postfix: " << block.postfix << "\n"
-        << "result: " << block.result << "\n"
-        << "hex: " << block.hex << "\n"
-        << "bin: " << block.bin << "\n"
+// The fields' texts are the host's: shown in the locale's character set.
+void PrintBlock(std::ostream& out, const Block& block, const hostsim::CodePage& page) {
+    out << "postfix: " << page.ToLocal(block.postfix) << "\n"
+        << "result: " << page.ToLocal(block.result) << "\n"
+        << "hex: " << page.ToLocal(block.hex) << "\n"
+        << "bin: " << page.ToLocal(block.bin) << "\n"
         << "status: " << block.status << "\n";
 }
 
@@ -352,7 +382,14 @@ void RunCalculator(Session& session, const std::function<void(Dialog&)>& script)
     session.RequireDialogShown();
 }
 
-std::vector<std::string> ReadBatch(std::istream& in) {
+// Text given to eval, typed into a field as the host's characters; it must fit there.
+std::string Typed(const std::string& text, const hostsim::CodePage& page, const std::string& what) {
+    std::string host = page.ToHost(text);
+    CheckFieldLength(host, what);
+    return host;
+}
+
+std::vector<std::string> ReadBatch(std::istream& in, const hostsim::CodePage& page) {
     std::vector<std::string> formulas;
     std::string line;
     for (int number = 1; std::getline(in, line); ++number) {
@@ -361,27 +398,33 @@ std::vector<std::string> ReadBatch(std::istream& in) {
         if (line.find('\0') != std::string::npos)
             throw UsageError("line " + std::to_string(number) +
                              " of the input holds a NUL byte, which no field can hold");
-        CheckFieldLength(line, "line " + std::to_string(number) + " of the input");
-        formulas.push_back(line);
+        formulas.push_back(Typed(line, page, "line " + std::to_string(number) + " of the input"));
     }
     return formulas;
 }
 
 int RunEval(const Options& options, const std::string& program, std::istream& in,
             std::ostream& out) {
+    hostsim::CodePage page(options.codePage, hostsim::LocaleCharset());
+    std::optional<std::string> variables[3];
+    for (int v = 0; v < 3; ++v) {
+        if (options.variables[v])
+            variables[v] = Typed(*options.variables[v], page,
+                                 std::string("the value of -") + static_cast<char>('a' + v));
+    }
     std::vector<std::string> formulas;
     if (options.batch)
-        formulas = ReadBatch(in);
+        formulas = ReadBatch(in, page);
     else
-        formulas.push_back(*options.formula);
+        formulas.push_back(Typed(*options.formula, page, "the formula"));
 
-    Session session(ModulePath(options, program));
+    Session session(ModulePath(options, program), options.language);
     const LanguageFile& language = session.host.Language();
     int exitStatus = kExitResult;
     RunCalculator(session, [&](Dialog& dialog) {
         for (int v = 0; v < 3; ++v) {
-            if (options.variables[v])
-                Edit(dialog, kVariableItems[v], *options.variables[v]);
+            if (variables[v])
+                Edit(dialog, kVariableItems[v], *variables[v]);
         }
         // The decimals carry over from one formula to the next, as they do for a user. A single
         // formula goes in first: the decimals are then set on its result, as a user would.
@@ -393,7 +436,7 @@ int RunEval(const Options& options, const std::string& program, std::istream& in
                 SetDecimals(dialog, options.decimals);
             Block block = ReadBlock(dialog, language);
             CheckDecimals(block, options.decimals);
-            PrintBlock(out, block);
+            PrintBlock(out, block, page);
             if (options.batch)
                 out << "\n";
             CheckWritten(out);
@@ -405,13 +448,14 @@ int RunEval(const Options& options, const std::string& program, std::istream& in
 }
 
 int RunInfo(const Options& options, const std::string& program, std::ostream& out) {
-    Session session(ModulePath(options, program));
+    hostsim::CodePage page(options.codePage, hostsim::LocaleCharset());
+    Session session(ModulePath(options, program), options.language);
     const PluginInfo& info = session.info;
     // A module may hand over any count: show what a host's menu would, and no more.
     int count = info.PluginMenuStrings != nullptr ? info.PluginMenuStringsNumber : 0;
     for (int i = 0; i < count && i < 100; ++i) {
         const char* text = info.PluginMenuStrings[i];
-        out << "menu: " << (text != nullptr ? text : "") << "\n";
+        out << "menu: " << page.ToLocal(text != nullptr ? text : "") << "\n";
     }
     out << "flags: " << info.Flags;
     static const std::pair<DWORD, const char*> kFlags[] = {
@@ -429,6 +473,10 @@ int RunInfo(const Options& options, const std::string& program, std::ostream& ou
     // Which file was loaded: with a build tree, an installed tree and --module, not obvious.
     out << "module: "
         << std::filesystem::absolute(session.module.Path()).lexically_normal().string() << "\n";
+    std::string languages;
+    for (const std::string& name : hostsim::LanguagesInFolder(session.module.Folder()))
+        languages += (languages.empty() ? "" : ", ") + page.ToLocal(name);
+    out << "languages: " << languages << "\n";
     return kExitResult;
 }
 
@@ -444,7 +492,7 @@ int RunInteractive(const Options& options, const std::string& program, std::ostr
         PrintUsage(err);
         return kExitUsage;
     }
-    Session session(ModulePath(options, program));
+    Session session(ModulePath(options, program), options.language);
     // Without HOME and XDG_STATE_HOME the path is empty: the dialog opens with no history, and
     // a formula closed with Enter is reported as not kept, as every other history failure is.
     FileHistory history(FileHistory::DefaultPath());
@@ -452,7 +500,7 @@ int RunInteractive(const Options& options, const std::string& program, std::ostr
 
     TerminalFrontEnd::Options frontEndOptions;
     frontEndOptions.helpFolder = session.module.Folder();
-    frontEndOptions.language = kHostLanguage;
+    frontEndOptions.language = options.language;
     frontEndOptions.history = &session.host.History();
     // Hidden, for the test of the crash handler only: with NUMO_DEBUG_CRASH_AFTER_DRAWING=1 the
     // program raises SIGSEGV once the dialog is on the screen, and the test checks that the
@@ -460,7 +508,7 @@ int RunInteractive(const Options& options, const std::string& program, std::ostr
     const char* crash = std::getenv("NUMO_DEBUG_CRASH_AFTER_DRAWING");
     frontEndOptions.crashAfterDrawing = crash != nullptr && std::string(crash) == "1";
 
-    CursesTerminal terminal(437);
+    CursesTerminal terminal(options.codePage);
     // Another numo writing the history holds its lock: the last line says why the dialog waits.
     history.SetLockWait(FileHistory::kDefaultLockWait, [&terminal] {
         constexpr Attribute kNotice = 0x70; // black on light grey, as the dialog

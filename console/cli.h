@@ -7,9 +7,6 @@
 
 namespace numo::console {
 
-// The language the host runs in: the module's language file is chosen by it.
-constexpr const char* kHostLanguage = "English";
-
 // Runs the program: args are the words after the program's name; program is argv[0] (used to
 // find the module when the system does not tell where the program lies); out is standard output.
 // Returns the exit status (ExitStatus in console/exit_status.h); a failure is one line on err.

@@ -257,9 +257,8 @@ struct Session {
     PluginInfo info;
 
     Session(const std::string& path, const std::string& language)
-        : module(path),
-          host(hostsim::LoadModuleLanguage(module.Folder(), language, kMessageCount),
-               std::filesystem::absolute(path).string()) {
+        : module(path), host(hostsim::LoadModuleLanguage(module.Folder(), language, kMessageCount),
+                             std::filesystem::absolute(path).string()) {
         host.Start(module.SetStartupInfo);
         info = host.QueryPluginInfo(module.GetPluginInfo);
     }

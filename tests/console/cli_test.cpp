@@ -4,6 +4,7 @@
 #include "console/exit_status.h"
 #include "engine/status.h"
 #include "far/calculator_contract.h"
+#include "hostsim/dialog.h"
 #include "hostsim/language_file.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +22,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -41,10 +43,13 @@ constexpr int kChildSeconds = 30;
 
 // Runs the program with args, feeding input on standard input. home and cwd, when given, become
 // HOME and the working directory; stdoutFile, when given, is opened for writing as standard
-// output in place of the pipe that fills Outcome::out.
+// output in place of the pipe that fills Outcome::out. The locale's variables are the ones in
+// `locale` (NAME=VALUE) alone: English in UTF-8 unless a test says otherwise, whatever the
+// machine's locale.
 Outcome RunProgram(const std::string& program, const std::vector<std::string>& args,
                    const std::string& input = "", const std::string& home = "",
-                   const std::string& cwd = "", const std::string& stdoutFile = "") {
+                   const std::string& cwd = "", const std::string& stdoutFile = "",
+                   const std::vector<std::string>& locale = {"LC_ALL=C.UTF-8"}) {
     int in[2], out[2], err[2];
     if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0)
         return {};
@@ -63,6 +68,12 @@ Outcome RunProgram(const std::string& program, const std::vector<std::string>& a
         }
         if (!home.empty())
             setenv("HOME", home.c_str(), 1);
+        for (const char* name : {"LC_ALL", "LC_MESSAGES", "LC_CTYPE", "LANG", "LANGUAGE"})
+            unsetenv(name);
+        for (const std::string& setting : locale) {
+            std::size_t equals = setting.find('=');
+            setenv(setting.substr(0, equals).c_str(), setting.substr(equals + 1).c_str(), 1);
+        }
         if (!cwd.empty() && chdir(cwd.c_str()) != 0)
             _exit(127);
         std::vector<char*> argv{const_cast<char*>(program.c_str())};
@@ -415,6 +426,12 @@ INSTANTIATE_TEST_SUITE_P(
                 "",
                 kExitModule},
         BadCase{"EmptyDecimals", {"eval", "-d", "", "1"}, "whole number"},
+        BadCase{"UnknownCodePage", {"--codepage", "12345", "eval", "1"}, "--codepage 12345"},
+        BadCase{"CodePageByName", {"eval", "--codepage", "cp866", "1"}, "--codepage cp866"},
+        BadCase{"CodePageZero", {"info", "--codepage", "0"}, "--codepage 0"},
+        BadCase{"CodePageWithoutValue", {"info", "--codepage"}, "--codepage needs a value"},
+        BadCase{"EmptyLanguage", {"--lang", "", "info"}, "language's name is empty"},
+        BadCase{"LanguageWithoutValue", {"eval", "1", "--lang"}, "--lang needs a value"},
         BadCase{"SignedDecimals", {"eval", "-d", "+5", "1"}, "whole number"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -579,14 +596,134 @@ TEST(Cli, EvalLeavesHomeAndWorkingFolderEmpty) {
     EXPECT_TRUE(fs::is_empty(folder.Path() / "work"));
 }
 
-TEST(Cli, InfoShowsTheMenuEntryAndFlags) {
+TEST(Cli, InfoShowsTheMenuEntryFlagsAndLanguages) {
     Outcome outcome = Numo({"info"});
     // The module beside the program: a build tree's.
     fs::path module = fs::path(NUMO_PROGRAM).parent_path() / "libnumo.so";
     EXPECT_EQ(outcome.out, "menu: " + Messages().messages[MsgTitle] +
                                "\nflags: 12 (PF_EDITOR PF_VIEWER)\nmodule: " +
-                               module.lexically_normal().string() + "\n");
+                               module.lexically_normal().string() +
+                               "\nlanguages: English, Russian\n");
     EXPECT_EQ(outcome.status, 0);
+    outcome = Numo({"info", "--lang", "Russian"});
+    EXPECT_EQ(outcome.out.substr(0, outcome.out.find('\n')), "menu: Калькулятор Numo");
+    EXPECT_EQ(outcome.status, 0);
+}
+
+// --- The host's language: --lang, else the locale's variables; the language files beside the
+// module; the host's code page and the locale's character set. Each row runs `numo eval 1/0`.
+struct LanguageRow {
+    const char* name;
+    std::vector<std::string> options; // before the command
+    std::vector<std::string> locale;  // the locale's variables, NAME=VALUE
+    // When given, the module's folder holds these language files instead (file name, header
+    // language), each an English file whose message 26 says "from FILE".
+    std::vector<std::pair<std::string, std::string>> files;
+    std::string result;               // the result line's text; "" when numo refuses with status 3
+    const char* madeLocale = nullptr; // a locale the build makes (NUMO_LOCALE_DIR) for the row
+};
+
+std::ostream& operator<<(std::ostream& os, const LanguageRow& row) {
+    return os << row.name;
+}
+
+class LanguageChoice : public ::testing::TestWithParam<LanguageRow> {};
+
+TEST_P(LanguageChoice, ShowsTheMessagesOfTheHostsLanguage) {
+    const LanguageRow& row = GetParam();
+    if (row.madeLocale != nullptr && !fs::exists(fs::path(NUMO_LOCALE_DIR) / row.madeLocale))
+        GTEST_SKIP() << "the build could not make the locale " << row.madeLocale;
+    std::vector<std::string> args = row.options;
+    std::optional<TempFolder> folder;
+    if (!row.files.empty()) {
+        folder.emplace("choice");
+        fs::path module = folder->Path() / "libnumo.so";
+        fs::copy_file(fs::path(NUMO_PROGRAM).parent_path() / "libnumo.so", module);
+        for (const auto& [file, header] : row.files) {
+            std::vector<std::string> messages = RealMessages(kMessageCount);
+            messages[MsgDivByZero] = "from " + file;
+            std::string text = LanguageFileText(messages);
+            text.replace(0, text.find('\n'), ".Language=" + header + ",x");
+            std::ofstream(folder->Path() / file, std::ios::binary) << text;
+        }
+        args.insert(args.end(), {"--module", module.string()});
+    }
+    args.insert(args.end(), {"eval", "1/0"});
+    Outcome outcome = RunProgram(NUMO_PROGRAM, args, "", "", "", "", row.locale);
+    if (row.result.empty()) {
+        EXPECT_EQ(outcome.status, kExitModule);
+        EXPECT_NE(outcome.err.find("no language file"), std::string::npos) << outcome.err;
+        return;
+    }
+    EXPECT_EQ(outcome.out, Block("1 0 /", row.result, "", "", MsgDivByZero)) << outcome.err;
+    EXPECT_EQ(outcome.status, kExitMessage);
+}
+
+const char kEnglish[] = "Division by zero";
+const char kRussian[] = "Деление на ноль";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, LanguageChoice,
+    ::testing::Values(
+        LanguageRow{"NothingSetIsEnglish", {}, {}, {}, kEnglish},
+        LanguageRow{"Option", {"--lang", "Russian"}, {"LC_ALL=C.UTF-8"}, {}, kRussian},
+        LanguageRow{"OptionInAnyCase", {"--lang", "rUSSIAN"}, {"LC_ALL=C.UTF-8"}, {}, kRussian},
+        LanguageRow{"OptionBeforeLocale",
+                    {"--lang", "English"},
+                    {"LANG=ru_RU.UTF-8", "LC_CTYPE=C.UTF-8"},
+                    {},
+                    kEnglish},
+        LanguageRow{"Lang", {}, {"LANG=ru_RU.UTF-8", "LC_CTYPE=C.UTF-8"}, {}, kRussian},
+        LanguageRow{"MessagesBeforeLang",
+                    {},
+                    {"LC_MESSAGES=ru_RU.UTF-8", "LANG=en_GB.UTF-8", "LC_CTYPE=C.UTF-8"},
+                    {},
+                    kRussian},
+        LanguageRow{"AllBeforeEverything",
+                    {},
+                    {"LC_ALL=C.UTF-8", "LC_MESSAGES=ru_RU.UTF-8", "LANG=ru_RU.UTF-8"},
+                    {},
+                    kEnglish},
+        // Cyrillic shown in a locale's character set other than UTF-8, and in one without it.
+        LanguageRow{"Koi8Terminal",
+                    {"--lang", "Russian"},
+                    {"LC_ALL=ru_RU.KOI8-R"},
+                    {},
+                    "\xE4\xC5\xCC\xC5\xCE\xC9\xC5 \xCE\xC1 \xCE\xCF\xCC\xD8",
+                    "ru_RU.KOI8-R"},
+        LanguageRow{"AsciiTerminal", {"--lang", "Russian"}, {"LC_ALL=C"}, {}, "??????? ?? ????"},
+        // Another code page: the same bytes read as code page 437's characters.
+        LanguageRow{"CodePageOption",
+                    {"--lang", "Russian", "--codepage", "437"},
+                    {"LC_ALL=C.UTF-8"},
+                    {},
+                    "äÑ½Ñ¡¿Ñ ¡á ¡«½∞"},
+        LanguageRow{"MissingLanguageIsEnglish", {"--lang", "German"}, {}, {}, kEnglish},
+        LanguageRow{"HeadersInOddCase",
+                    {"--lang", "Russian"},
+                    {},
+                    {{"a.lng", "eNGLISH"}, {"b.lng", "rUSSIAN"}},
+                    "from b.lng"},
+        LanguageRow{"EnglishWhenTheLocalesLanguageIsMissing",
+                    {},
+                    {"LANG=ru_RU.UTF-8"},
+                    {{"a.lng", "German"}, {"b.lng", "english"}, {"c.lng", "Polish"}},
+                    "from b.lng"},
+        LanguageRow{"NoLanguageFileAtAll", {"--lang", "Russian"}, {}, {{"x.txt", "Russian"}}, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The formula's length counts in the host's characters: 511 Cyrillic letters fill the field,
+// though they are twice as many bytes in UTF-8.
+TEST(Cli, TypedTextCountsInTheHostsCharacters) {
+    std::string letters;
+    for (int i = 0; i < Dialog::kMaxTextLength; ++i)
+        letters += "ж";
+    Outcome outcome = Numo({"--lang", "Russian", "eval", letters});
+    EXPECT_EQ(outcome.out, Block("", "В формуле есть недопустимый символ", "", "", MsgBadChar))
+        << outcome.err;
+    outcome = Numo({"--lang", "Russian", "eval", letters + "ж"});
+    EXPECT_EQ(outcome.status, kExitUsage);
+    EXPECT_NE(outcome.err.find("at most 511"), std::string::npos) << outcome.err;
 }
 
 TEST(Cli, VersionAndHelp) {

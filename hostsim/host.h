@@ -3,7 +3,7 @@
 //
 // A test runs a module headless like this:
 //
-//   Host host(ReadLanguageFile("lang/numo_en.lng"));
+//   Host host(ReadLanguageFile("build/release/bin/numo_en.lng")); // built from lang/
 //   host.Recorder().Start();                       // optional: record every service call
 //   host.Start(SetStartupInfo);                    // fresh records, then the module's call
 //   PluginInfo info = host.QueryPluginInfo(GetPluginInfo);

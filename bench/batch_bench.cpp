@@ -22,16 +22,6 @@ using numo::hostsim::Host;
 using numo::hostsim::LanguageFile;
 
 namespace {
-// The message number whose text the result field shows, or 8 for a result, as numo eval finds it.
-int ShownStatus(const std::string& result, const LanguageFile& language) {
-    for (int n = kFirstFaultMessage; n <= kLastFaultMessage; ++n) {
-        const std::string& text = language.messages[static_cast<std::size_t>(n)];
-        if (text.compare(0, Dialog::kMaxTextLength, result) == 0)
-            return n;
-    }
-    return kResultMessage;
-}
-
 void BatchFormula(benchmark::State& state, const std::vector<std::string>* formulas,
                   const std::string* languageFile) {
     Host host(numo::hostsim::ReadLanguageFile(*languageFile));
@@ -45,7 +35,9 @@ void BatchFormula(benchmark::State& state, const std::vector<std::string>* formu
             std::string postfix = dialog.Text(ItemPostfix), result = dialog.Text(ItemResult);
             std::string hex = dialog.Text(ItemHex), bin = dialog.Text(ItemBin);
             out << "postfix: " << postfix << "\nresult: " << result << "\nhex: " << hex
-                << "\nbin: " << bin << "\nstatus: " << ShownStatus(result, host.Language())
+                << "\nbin: " << bin << "\nstatus: "
+                << numo::hostsim::FindShownMessage(host.Language(), result, kFirstFaultMessage,
+                                                   kLastFaultMessage, kResultMessage)
                 << "\n\n";
             if (out.tellp() > (1 << 20))
                 out.str("");

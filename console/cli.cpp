@@ -291,17 +291,6 @@ void CheckWritten(std::ostream& out) {
                                    (reason != 0 ? std::string(": ") + std::strerror(reason) : ""));
 }
 
-// The message number among 9..33 whose text the result field shows, or 8 for a result. The
-// module copies at most an item's 511 characters of a message.
-int ShownStatus(const std::string& result, const LanguageFile& language) {
-    for (int n = kFirstFaultMessage; n <= kLastFaultMessage; ++n) {
-        const std::string& text = language.messages[static_cast<std::size_t>(n)];
-        if (text.compare(0, Dialog::kMaxTextLength, result) == 0) // no copy: once per message
-            return n;
-    }
-    return kResultMessage;
-}
-
 // Decimals of a plain number ("-12.500" has 3, "7" has 0); -1 for anything else ("inf").
 int ShownDecimals(const std::string& text) {
     std::string_view rest = text;
@@ -326,7 +315,9 @@ struct Block {
 Block ReadBlock(const Dialog& dialog, const LanguageFile& language) {
     Block block{dialog.Text(ItemPostfix), dialog.Text(ItemResult), dialog.Text(ItemHex),
                 dialog.Text(ItemBin), 0};
-    block.status = ShownStatus(block.result, language);
+    // The fault message the result field shows, or 8 for a result.
+    block.status = hostsim::FindShownMessage(language, block.result, kFirstFaultMessage,
+                                             kLastFaultMessage, kResultMessage);
     return block;
 }
 

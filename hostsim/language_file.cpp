@@ -1,6 +1,7 @@
 // The host's language files: reading one, and choosing one in a module's folder.
 #include "hostsim/language_file.h"
 
+#include "hostsim/dialog.h"
 #include "hostsim/host_error.h"
 #include "hostsim/text_util.h"
 
@@ -183,6 +184,18 @@ LanguageFile LoadModuleLanguage(const std::string& folder, const std::string& la
                         std::to_string(file.messages.size()) + " messages, the module needs " +
                         std::to_string(needed));
     return file;
+}
+
+int FindShownMessage(const LanguageFile& language, const std::string& itemText, int first, int last,
+                     int none) {
+    for (int n = std::max(first, 0); n <= last && n < static_cast<int>(language.messages.size());
+         ++n) {
+        // Compared in place: this runs once per message for every formula of a batch.
+        if (language.messages[static_cast<std::size_t>(n)].compare(0, Dialog::kMaxTextLength,
+                                                                   itemText) == 0)
+            return n;
+    }
+    return none;
 }
 
 } // namespace numo::hostsim

@@ -51,6 +51,12 @@ std::string ChooseLanguageFile(const std::string& folder, const std::string& ext
 // ignoring case), in file name order; files without a header are left out.
 std::vector<std::string> LanguagesInFolder(const std::string& folder);
 
+// The number among first..last of the message that an item's text shows, or `none`. An
+// item holds at most Dialog::kMaxTextLength characters of a message, so a longer message counts
+// as shown when the item holds its beginning.
+int FindShownMessage(const LanguageFile& language, const std::string& itemText, int first, int last,
+                     int none);
+
 // ChooseLanguageFile + ReadLanguageFile, and a check that the file holds at least `needed`
 // messages (error naming the file otherwise).
 LanguageFile LoadModuleLanguage(const std::string& folder, const std::string& language, int needed);

@@ -600,7 +600,11 @@ InputKey CursesTerminal::ControlSequence() {
                 ungetch(ch); // a key that came after a cut-off sequence is a key of its own
             return InputKey::Of(InputKey::Kind::None);
         }
-        if (ch >= 0x40 && ch <= 0x7E) {
+        // rxvt ends its Shift forms in '$', an intermediate byte by the grammar: after digits
+        // alone it ends the sequence.
+        bool rxvtShift = ch == '$' && !params.empty() &&
+                         params.find_first_not_of("0123456789") == std::string::npos;
+        if ((ch >= 0x40 && ch <= 0x7E) || rxvtShift) {
             if (ch == '~' && params == kPasteStart)
                 return Paste();
             if (ch == 'M' && params.empty()) {

@@ -99,7 +99,8 @@ public:
     // --- What a user does ---
     // One key: DN_KEY to the procedure, then, unless it returned non-zero, the default handling
     // (printable characters and the keypad's grey + - * / type into the focused edit field;
-    // Left, Right, Home, End, BS, Del, Ctrl+Y edit; Tab, Shift+Tab, Up, Down move the focus;
+    // Left, Right, Home, End, BS, Del, Ctrl+Y and the editing keys above edit; Tab, Shift+Tab,
+    // Up, Down move the focus;
     // Enter closes through the focused button or the default button; Space presses a focused
     // button; Esc and F10 close with -1; F1 asks for help). Returns true when the procedure or
     // the default handling used the key.

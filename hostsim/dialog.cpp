@@ -449,6 +449,12 @@ bool Dialog::EditKey(int item, int key) {
     case KEY_CTRL | KEY_INS:
         Copy(item);
         return true;
+    case KEY_SHIFT | KEY_DEL: // cut: the selection copied, then deleted
+        if (Selection(item).first != Selection(item).second) {
+            Copy(item);
+            DeleteKey(item, KEY_DEL);
+        }
+        return true;
     case KEY_SHIFT | KEY_INS:
     case kCtrlV:
         if (!IsReadOnly(item))

@@ -17,11 +17,11 @@
 // - Edit lines take the host's editing keys: Ctrl+S and Ctrl+D a character left and right,
 //   Ctrl+Left and Ctrl+Right a word, Ctrl+Home and Ctrl+End the line's ends, Ctrl+BS and
 //   Ctrl+Del delete a word, Ctrl+K to the end; Shift with the moving keys selects; Ctrl+Ins
-//   copies the selection (the whole text when none) to the host's clipboard, Shift+Ins pastes
-//   it; Ctrl+Z and Alt+BS undo the last edit. Beside them the readline keys that mean nothing
-//   else here: Ctrl+A and Ctrl+E the line's ends, Ctrl+U deletes to the start, Ctrl+W a word to
-//   the left, Alt+B and Alt+F a word left and right. A read-only field moves, selects and
-//   copies, and changes not.
+//   copies the selection (the whole text when none) to the host's clipboard, Shift+Del cuts
+//   the selection, Shift+Ins pastes; Ctrl+Z and Alt+BS undo the last edit. Beside them the readline
+//   keys that mean nothing else here: Ctrl+A and Ctrl+E the line's ends, Ctrl+U deletes to the
+//   start, Ctrl+W a word to the left, Alt+B and Alt+F a word left and right. A read-only field
+//   moves, selects and copies, and changes not.
 // - Closing (Enter, Esc, F10, a button, DM_CLOSE) asks the procedure with DN_CLOSE (param1 the
 //   result); a 0 answer keeps the dialog open.
 // - No DN_GOTFOCUS/DN_KILLFOCUS, DN_BTNCLICK or drawing events are sent: a module that needs

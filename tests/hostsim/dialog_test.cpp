@@ -565,6 +565,10 @@ INSTANTIATE_TEST_SUITE_P(
                    "6*7|",
                    {kCtrl | KEY_INS, kShift | KEY_INS},
                    "6*76*7|"},
+        EditKeyRow{"ShiftDelCutsTheSelection",
+                   "6*7|",
+                   {kShift | KEY_LEFT, kShift | KEY_DEL, KEY_HOME, kShift | KEY_INS},
+                   "7|6*"},
         EditKeyRow{"UndoStepsBack", "1+2|", {KEY_BS, '5', kCtrl | 'Z', kAlt | KEY_BS}, "1+2|"},
         EditKeyRow{"UndoWithNothingToUndo", "|", {kCtrl | 'Z'}, "|"}),
     [](const auto& info) { return std::string(info.param.name); });

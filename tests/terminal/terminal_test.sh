@@ -574,6 +574,8 @@ ctrl_z_suspends    | shell ; text 5 ; formula 5 ; keys C-z ; shows 'Stopped' ; p
 history_read_only  | history_of 0444 '5*5' ; dialog ; keys C-y ; text '2*3' ; result 6.000 ; keys Enter ; shows 'the formula was not kept in the history' ; shows 'mode 0444\)' ; ended 0 ; history_mode 444 ; history_last '5*5'
 history_mode_kept  | history_of 0640 '5*5' ; dialog ; keys C-y ; text '2*3' ; result 6.000 ; keys Enter ; ended 0 ; history_mode 640 ; history_last '2*3'
 # The stand-in host's own texts in the host's language, and wrapped where the room is short.
+# A locale that asks for Russian in a character set without Cyrillic (LANG=ru is ASCII).
+locale_without_cyrillic | launch "$row" LC_ALL= LANG=ru ; shows ' Numo calculator ' ; shows 'Formula:' ; keys Escape ; ended 0
 russian_help       | dialog --lang Russian ; keys F1 ; shows '═ Помощь ═' ; keys Escape ; gone 'Помощь' ; keys Escape ; ended 0
 russian_history    | history_of 0600 '5*5' ; dialog --lang Russian ; keys C-Down ; shows '═ История ═' ; keys Escape ; gone 'История' ; keys Escape ; ended 0
 russian_too_small  | dialog --lang Russian ; resize 50 10 ; shows 'калькулятору нужно 64x15' ; keys Escape ; ended 0

@@ -53,7 +53,7 @@ constexpr const char* kUsage =
     "  numo eval [-a VALUE] [-b VALUE] [-c VALUE] [-d DECIMALS] [--] FORMULA\n"
     "  numo eval [-a VALUE] [-b VALUE] [-c VALUE] [-d DECIMALS] --batch\n"
     "  numo info\n"
-    "  numo --help | --version\n"
+    "  numo -h | --help | --version\n"
     "\n"
     "eval opens the calculator without a screen, types the values of a, b, c and the formula\n"
     "into their fields, sets the decimals (3 unless -d says otherwise, at most 200) and prints\n"
@@ -64,20 +64,26 @@ constexpr const char* kUsage =
     "A formula that starts with '-' goes after --. info prints the plug-in's menu entry, the\n"
     "module file loaded (the one beside this program, else the installed one, in the numo\n"
     "folder of the library folder, found from this program's real path) and the languages\n"
-    "beside it. --module PATH loads the module from PATH instead.\n"
+    "beside it, and the language chosen. --module PATH loads the module from PATH instead.\n"
     "--lang NAME sets the host's language (English, Russian; case does not matter): the\n"
     "module's language and help files are the ones of that name, else the English ones.\n"
     "Without it the locale decides: the first of LC_ALL, LC_MESSAGES and LANG that is set,\n"
-    "Russian for a ru locale, else English. --codepage N sets the host's 8-bit code page\n"
-    "(866 for Russian, else 437), in which the module's texts are; they are shown in the\n"
-    "locale's character set, and typed text goes into the code page ('?' where it lacks a\n"
-    "character). --module, --lang and --codepage may stand before or after the command.\n"
+    "Russian for a ru locale whose character set can show it, else English (info says why).\n"
+    "--codepage N sets the host's 8-bit code page (866 for Russian, else 437), in which the\n"
+    "module's texts are; they are shown in the locale's character set, and typed text goes\n"
+    "into the code page ('?' where it lacks a character). --module, --lang and --codepage may\n"
+    "stand before or after the command.\n"
 #ifdef NUMO_TERMINAL
     "\n"
     "With no command, numo opens the calculator in this terminal (standard input and output\n"
     "must be one). Keys: Tab, Shift+Tab, Up, Down move between the fields; grey + and - (or\n"
     "Alt+= and Alt+-) add and remove a decimal; Ctrl+Down shows the formulas used before; F1\n"
     "the help; Enter closes and keeps the formula in the history; Esc, F10 and Ctrl+C close.\n"
+    "In a field: Ctrl+Left, Ctrl+Right (Alt+B, Alt+F) a word; Ctrl+A, Ctrl+E the ends; Ctrl+BS,\n"
+    "Ctrl+W, Ctrl+Del delete a word, Ctrl+U, Ctrl+K to the start, to the end; Shift with the\n"
+    "arrows, Home, End selects; Ctrl+Ins copies (also to the terminal's clipboard), Shift+Ins\n"
+    "pastes; Alt+Backspace or Ctrl+_ undoes; Ctrl+Z suspends numo (fg brings it back). Pasted\n"
+    "text stays text: its line ends and tabs are dropped, and what the field cannot hold too.\n"
     "The history is kept in $XDG_STATE_HOME/numo/history (else ~/.local/state/numo/history).\n"
 #endif
     ;
@@ -102,8 +108,9 @@ enum class Command { Interactive, Eval, Info, Help, Version };
 struct Options {
     Command command = Command::Interactive;
     std::optional<std::string> module;
-    std::string language; // the host's: --lang, else the locale's
-    int codePage = 0;     // the host's: --codepage, else the language's
+    std::string language;     // the host's: --lang, else the locale's
+    std::string languageNote; // why the locale's language was not taken, or ""
+    int codePage = 0;         // the host's: --codepage, else the language's
     std::optional<std::string> variables[3];
     int decimals = kOpeningPrecision;
     bool batch = false;
@@ -222,7 +229,10 @@ Options ParseCommandLine(const std::vector<std::string>& args) {
         if (!options.batch && !options.formula)
             throw UsageError("eval needs a FORMULA (or --batch)");
     }
-    options.language = language ? *language : hostsim::LanguageOfEnvironment();
+    hostsim::LanguageChoice choice =
+        hostsim::ChooseHostLanguage(language ? &*language : nullptr, hostsim::LocaleCharset());
+    options.language = choice.language;
+    options.languageNote = choice.note;
     options.codePage = codePage ? *codePage : hostsim::DefaultCodePage(options.language);
     return options;
 }
@@ -468,6 +478,10 @@ int RunInfo(const Options& options, const std::string& program, std::ostream& ou
     for (const std::string& name : hostsim::LanguagesInFolder(session.module.Folder()))
         languages += (languages.empty() ? "" : ", ") + page.ToLocal(name);
     out << "languages: " << languages << "\n";
+    out << "language: " << options.language;
+    if (!options.languageNote.empty())
+        out << " (" << options.languageNote << ")";
+    out << "\n";
     return kExitResult;
 }
 
@@ -492,6 +506,7 @@ int RunInteractive(const Options& options, const std::string& program, std::ostr
     TerminalFrontEnd::Options frontEndOptions;
     frontEndOptions.helpFolder = session.module.Folder();
     frontEndOptions.language = options.language;
+    frontEndOptions.codePage = options.codePage;
     frontEndOptions.history = &session.host.History();
     // Hidden, for the test of the crash handler only: with NUMO_DEBUG_CRASH_AFTER_DRAWING=1 the
     // program raises SIGSEGV once the dialog is on the screen, and the test checks that the
@@ -501,10 +516,10 @@ int RunInteractive(const Options& options, const std::string& program, std::ostr
 
     CursesTerminal terminal(options.codePage);
     // Another numo writing the history holds its lock: the last line says why the dialog waits.
-    history.SetLockWait(FileHistory::kDefaultLockWait, [&terminal] {
+    history.SetLockWait(FileHistory::kDefaultLockWait, [&terminal, &options] {
         constexpr Attribute kNotice = 0x70; // black on light grey, as the dialog
         terminal.Put(0, terminal.Rows() - 1,
-                     " Waiting for the history file: another numo is writing it ", kNotice);
+                     HostTextIn(HostText::LockWait, options.language, options.codePage), kNotice);
         terminal.Flush();
     });
     TerminalFrontEnd frontEnd(terminal, frontEndOptions);

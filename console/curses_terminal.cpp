@@ -27,19 +27,27 @@ namespace {
 volatile sig_atomic_t gInterrupted = 0;
 volatile sig_atomic_t gStopSignal = 0;
 volatile sig_atomic_t gTerminalTaken = 0; // the crash handler has something to put back
+volatile sig_atomic_t gContinued = 0;     // SIGCONT: the shell may have changed the terminal
 termios gShellModes;                      // the terminal's modes before numo took it
 char gResetSequence[512];                 // the terminal's own sequences that undo numo's modes
 std::size_t gResetLength = 0;
 bool gOpen = false;
 
-constexpr int kFlagSignals[] = {SIGINT, SIGHUP, SIGTERM};
-constexpr int kCrashSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
+constexpr int kFlagSignals[] = {SIGINT, SIGHUP, SIGTERM, SIGCONT};
+// Every other signal whose default action ends the process: a crash, or one sent from outside
+// (kill -QUIT, a timer nobody here set, a pipe or file size limit). Each puts the terminal back
+// at once and then takes its default course.
+constexpr int kCrashSignals[] = {SIGSEGV, SIGBUS,  SIGFPE,  SIGILL,    SIGABRT, SIGQUIT,
+                                 SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU,
+                                 SIGXFSZ, SIGPIPE, SIGTRAP, SIGSYS};
 struct sigaction gPreviousFlag[std::size(kFlagSignals)];
 struct sigaction gPreviousCrash[std::size(kCrashSignals)];
 
 void OnFlagSignal(int signal) {
     if (signal == SIGINT)
         gInterrupted = 1;
+    else if (signal == SIGCONT)
+        gContinued = 1;
     else
         gStopSignal = signal;
 }
@@ -91,6 +99,96 @@ std::string Capability(const char* name) {
 // sequences leave the keypad alone (xterm's and screen's include them; others do not).
 constexpr const char* kKeypadApplication = "\033=";
 constexpr const char* kKeypadNumeric = "\033>";
+
+// Bracketed paste (xterm's mode 2004): the terminal marks pasted text with ESC [ 200 ~ and
+// ESC [ 201 ~, so that a newline or a tab in it is text, not Enter or Tab. The description's
+// BE and BD where it has them; else xterm's sequences for the families known to take them.
+constexpr const char* kPasteOn = "\033[?2004h";
+constexpr const char* kPasteOff = "\033[?2004l";
+constexpr const char* kPasteStart = "200";
+constexpr const char* kPasteEnd = "\033[201~";
+// A paste is held up to this size; the field takes far less, and the rest is read and dropped.
+constexpr std::size_t kMaxPaste = 1 << 16;
+
+// How long the rest of an escape sequence may take to arrive once its first bytes are in.
+constexpr int kSequenceWaitMs = 50;
+// A longer run of parameter bytes is no sequence any terminal sends: it is dropped.
+constexpr std::size_t kMaxSequence = 32;
+
+// Base64 for the terminal's clipboard (OSC 52).
+std::string Base64(std::string_view bytes) {
+    static const char kDigits[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        unsigned value = static_cast<unsigned char>(bytes[i]) << 16;
+        if (i + 1 < bytes.size())
+            value |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+        if (i + 2 < bytes.size())
+            value |= static_cast<unsigned char>(bytes[i + 2]);
+        out += kDigits[(value >> 18) & 63];
+        out += kDigits[(value >> 12) & 63];
+        out += i + 1 < bytes.size() ? kDigits[(value >> 6) & 63] : '=';
+        out += i + 2 < bytes.size() ? kDigits[value & 63] : '=';
+    }
+    return out;
+}
+
+// The key of an xterm-style sequence ESC [ params final, or None. params is "number;modifier":
+// the modifier less one is a mask (1 Shift, 2 Alt, 4 Ctrl). rxvt marks the same keys with the
+// final byte instead: ~ plain, $ Shift, ^ Ctrl, @ both; and its Shift+arrows end in a..d.
+InputKey ControlSequenceKey(const std::string& params, int final) {
+    std::string number = params.substr(0, params.find(';'));
+    int modifier = 1;
+    if (std::size_t semicolon = params.find(';'); semicolon != std::string::npos) {
+        std::string digits = params.substr(semicolon + 1);
+        if (digits.empty() || digits.size() > 3 ||
+            digits.find_first_not_of("0123456789") != std::string::npos)
+            return InputKey::Of(InputKey::Kind::None);
+        modifier = std::stoi(digits);
+    }
+    int mask = std::max(modifier - 1, 0);
+    bool shift = (mask & 1) != 0, alt = (mask & 2) != 0, ctrl = (mask & 4) != 0;
+    auto key = [&](InputKey::Named named) { return InputKey::Modified(named, shift, alt, ctrl); };
+    if (number.empty() || number == "1") {
+        switch (final) {
+        case 'A':
+            return key(InputKey::Up);
+        case 'B':
+            return key(InputKey::Down);
+        case 'C':
+            return key(InputKey::Right);
+        case 'D':
+            return key(InputKey::Left);
+        case 'H':
+            return key(InputKey::Home);
+        case 'F':
+            return key(InputKey::End);
+        case 'Z':
+            return InputKey::Key(InputKey::BackTab);
+        default:
+            break;
+        }
+    }
+    if (number.empty() && final >= 'a' && final <= 'd') {
+        static const InputKey::Named kArrows[] = {InputKey::Up, InputKey::Down, InputKey::Right,
+                                                  InputKey::Left};
+        return InputKey::Modified(kArrows[final - 'a'], true, false, false);
+    }
+    if (final == '~' || final == '$' || final == '^' || final == '@') {
+        shift = shift || final == '$' || final == '@';
+        ctrl = ctrl || final == '^' || final == '@';
+        static const std::pair<const char*, InputKey::Named> kNumbered[] = {
+            {"1", InputKey::Home},   {"7", InputKey::Home},    {"4", InputKey::End},
+            {"8", InputKey::End},    {"2", InputKey::Insert},  {"3", InputKey::Delete},
+            {"5", InputKey::PageUp}, {"6", InputKey::PageDown}};
+        for (const auto& [digits, named] : kNumbered) {
+            if (number == digits)
+                return key(named);
+        }
+    }
+    return InputKey::Of(InputKey::Kind::None);
+}
 
 short CursesColour(int console) {
     static const short kBase[8] = {COLOR_BLACK, COLOR_BLUE,    COLOR_GREEN,  COLOR_CYAN,
@@ -160,10 +258,28 @@ CursesTerminal::CursesTerminal(int codePage) {
         colours_ = true;
     curs_set(0);
     decoder_.emplace(term != nullptr ? term : "");
+    // Byte 8 is Ctrl+Backspace where Backspace itself sends DEL (as most terminals' do).
+    ctrl_backspace_ = Capability("kbs") == "\177";
+    paste_on_ = Capability("BE");
+    paste_off_ = Capability("BD");
+    std::string family = KeyDecoder::Family(term != nullptr ? term : "");
+    if (paste_on_.empty() &&
+        (family == "xterm" || family == "rxvt" || family == "screen" || family == "tmux")) {
+        paste_on_ = kPasteOn;
+        paste_off_ = kPasteOff;
+    }
+    if (paste_off_.empty())
+        paste_on_.clear();
+    extra_modes_ =
+        (keypadOn.find(kKeypadApplication) == std::string::npos ? kKeypadApplication : "") +
+        paste_on_;
+    putp(paste_on_.c_str());
+    std::fflush(stdout);
+    tcgetattr(STDIN_FILENO, &program_modes_);
 
-    // What the crash handler writes: attributes off, keypad back to numeric, cursor visible,
-    // the shell's screen back.
-    std::string reset = Capability("sgr0") + Capability("rmkx") + kKeypadNumeric +
+    // What the crash handler writes: attributes off, keypad back to numeric, pasting plain
+    // again, cursor visible, the shell's screen back.
+    std::string reset = Capability("sgr0") + Capability("rmkx") + kKeypadNumeric + paste_off_ +
                         Capability("cnorm") + Capability("rmcup");
     std::size_t length = std::min(reset.size(), sizeof gResetSequence);
     std::memcpy(gResetSequence, reset.data(), length);
@@ -183,12 +299,51 @@ void CursesTerminal::Restore() {
     curs_set(1);
     endwin();
     putp(kKeypadNumeric);
+    putp(paste_off_.c_str());
     std::fflush(stdout);
     delscreen(static_cast<SCREEN*>(screen_));
     screen_ = nullptr;
     tcsetattr(STDIN_FILENO, TCSANOW, &gShellModes);
     RemoveHandlers();
     gOpen = false;
+}
+
+void CursesTerminal::Resume() {
+    // Whatever the shell did to the terminal meanwhile (cooked mode and echo after a stop, its
+    // own screen): curses takes it back as after endwin, with numo's modes, and draws it all.
+    endwin();
+    tcsetattr(STDIN_FILENO, TCSANOW, &program_modes_);
+    clearok(curscr, TRUE);
+    wrefresh(stdscr);
+    putp(extra_modes_.c_str());
+    std::fflush(stdout);
+}
+
+void CursesTerminal::Suspend() {
+    if (!open_)
+        return;
+    putp(kKeypadNumeric);
+    putp(paste_off_.c_str());
+    std::fflush(stdout);
+    endwin(); // the shell's modes and screen
+    tcsetattr(STDIN_FILENO, TCSANOW, &gShellModes);
+    // Stopped as by the terminal's own Ctrl+Z: the shell takes over until `fg`.
+    struct sigaction stop {
+    }, previous{};
+    sigemptyset(&stop.sa_mask);
+    stop.sa_handler = SIG_DFL;
+    sigaction(SIGTSTP, &stop, &previous);
+    raise(SIGTSTP);
+    sigaction(SIGTSTP, &previous, nullptr);
+    gContinued = 1; // taken again on the next read, as after any stop
+}
+
+void CursesTerminal::CopyToClipboard(std::string_view text) {
+    // OSC 52: the terminal (and tmux with set-clipboard) puts the text on its clipboard; the
+    // text goes in the locale's character set, as typed text comes.
+    std::string sequence = "\033]52;c;" + Base64(code_page_->ToLocal(text)) + "\a";
+    putp(sequence.c_str());
+    std::fflush(stdout);
 }
 
 int CursesTerminal::StopSignal() {
@@ -373,6 +528,11 @@ InputKey CursesTerminal::ReadKey(int timeoutMs) {
     for (;;) {
         if (gStopSignal != 0)
             return InputKey::Of(InputKey::Kind::Hangup);
+        if (gContinued) {
+            gContinued = 0;
+            Resume();
+            return InputKey::Of(InputKey::Kind::Resize);
+        }
         if (gInterrupted) {
             gInterrupted = 0;
             return InputKey::Of(InputKey::Kind::Interrupt);
@@ -382,8 +542,12 @@ InputKey CursesTerminal::ReadKey(int timeoutMs) {
             return InputKey::Of(InputKey::Kind::None);
         wtimeout(stdscr, slice);
         int ch = wgetch(stdscr);
-        if (ch != ERR)
-            return Translate(ch);
+        if (ch != ERR) {
+            InputKey key = Translate(ch);
+            if (key.kind != InputKey::Kind::None)
+                return key;
+            continue; // a sequence that means nothing here, read whole and dropped
+        }
         if (TerminalGone())
             return InputKey::Of(InputKey::Kind::Hangup);
         waited += slice;
@@ -416,18 +580,122 @@ InputKey CursesTerminal::TypedCharacter(int first) {
     return InputKey::Byte(static_cast<unsigned char>(host[0]));
 }
 
+int CursesTerminal::NextByte(int waitMs) {
+    wtimeout(stdscr, waitMs);
+    return wgetch(stdscr);
+}
+
+InputKey CursesTerminal::ControlSequence() {
+    // ESC [ parameter and intermediate bytes (0x20..0x3F) then one final byte (0x40..0x7E).
+    std::string params;
+    for (;;) {
+        int ch = NextByte(kSequenceWaitMs);
+        if (ch == ERR)
+            return InputKey::Of(InputKey::Kind::None);
+        if (ch > 0xFF || ch < 0x20 || ch == 0x7F || params.size() > kMaxSequence) {
+            if (ch > 0xFF || ch < 0x20)
+                ungetch(ch); // a key that came after a cut-off sequence is a key of its own
+            return InputKey::Of(InputKey::Kind::None);
+        }
+        // rxvt ends its Shift forms in '$', an intermediate byte by the grammar: after digits
+        // alone it ends the sequence.
+        bool rxvtShift = ch == '$' && !params.empty() &&
+                         params.find_first_not_of("0123456789") == std::string::npos;
+        if ((ch >= 0x40 && ch <= 0x7E) || rxvtShift) {
+            if (ch == '~' && params == kPasteStart)
+                return Paste();
+            if (ch == 'M' && params.empty()) {
+                // A mouse report in the old form: three bytes of button and place follow.
+                for (int i = 0; i < 3; ++i)
+                    NextByte(kSequenceWaitMs);
+                return InputKey::Of(InputKey::Kind::None);
+            }
+            if ((ch == 'M' || ch == 'm') && !params.empty() && params[0] == '<')
+                return InputKey::Of(InputKey::Kind::None); // a mouse report in SGR form
+            return ControlSequenceKey(params, ch);
+        }
+        params += static_cast<char>(ch);
+    }
+}
+
+void CursesTerminal::SkipMouseReport() {
+    std::string prefix = Capability("kmous");
+    if (!prefix.empty() && prefix.back() == '<') {
+        // SGR form: button;column;row then M or m.
+        for (std::size_t i = 0; i < kMaxSequence; ++i) {
+            int ch = NextByte(kSequenceWaitMs);
+            if (ch == ERR || ch == 'M' || ch == 'm')
+                return;
+        }
+        return;
+    }
+    for (int i = 0; i < 3; ++i) // the old form: button, column, row, a byte each
+        NextByte(kSequenceWaitMs);
+}
+
+InputKey CursesTerminal::Paste() {
+    // Everything up to ESC [ 201 ~ is text, whatever it holds; the terminal sends it at once.
+    constexpr int kPasteWaitMs = 500;
+    std::string text;
+    std::string end = kPasteEnd;
+    std::string pending; // bytes that may be the start of the end mark
+    for (;;) {
+        int ch = NextByte(kPasteWaitMs);
+        if (ch == ERR)
+            break; // the end mark never came: take what did
+        if (ch > 0xFF)
+            continue; // a key code curses made of bytes in the text: no text of ours
+        pending += static_cast<char>(ch);
+        if (end.compare(0, pending.size(), pending) == 0) {
+            if (pending.size() == end.size())
+                break;
+            continue;
+        }
+        if (text.size() < kMaxPaste)
+            text += pending;
+        pending.clear();
+    }
+    return InputKey::Pasted(code_page_->ToHost(text));
+}
+
 InputKey CursesTerminal::Translate(int ch) {
     if (ch == 27) {
         // Esc followed at once by another key is that key with Alt (curses has already waited its
-        // escape delay for a sequence it knows).
-        wtimeout(stdscr, 0);
-        int next = wgetch(stdscr);
+        // escape delay for a sequence it knows); ESC [ and ESC O begin a sequence it does not
+        // know, read whole: a key of its own, a paste, or something to drop.
+        int next = NextByte(0);
         if (next == ERR || next == 27)
             return InputKey::Byte(27);
+        if (next == '[')
+            return ControlSequence();
+        if (next == 'O') {
+            int final = NextByte(kSequenceWaitMs);
+            if (final == ERR)
+                return InputKey::Byte('O', true);
+            if (final >= 'a' && final <= 'd') { // rxvt's Ctrl with the arrows
+                static const InputKey::Named kArrows[] = {InputKey::Up, InputKey::Down,
+                                                          InputKey::Right, InputKey::Left};
+                return InputKey::Modified(kArrows[final - 'a'], false, false, true);
+            }
+            return ControlSequenceKey("", final); // OA..OD, OH, OF; anything else is dropped
+        }
+        if (next == 8 || next == 0x7F)
+            return InputKey::Modified(InputKey::Backspace, false, true, false);
         if (next >= 0 && next <= 0xFF)
             return InputKey::Byte(next, true);
-        return Translate(next);
+        InputKey key = Translate(next);
+        if (key.kind == InputKey::Kind::Named && key.code == InputKey::Backspace)
+            key.alt = true; // Alt+Backspace where curses made a key of the description's kbs
+        return key;
     }
+    if (ch == KEY_MOUSE) {
+        // The description's mouse prefix (kmous): the report's rest follows. numo asks for no
+        // mouse reports, but a terminal left in a mouse mode sends them all the same.
+        SkipMouseReport();
+        return InputKey::Of(InputKey::Kind::None);
+    }
+    if (ch == 8 && ctrl_backspace_)
+        return InputKey::Modified(InputKey::Backspace, false, false, true);
     if (ch >= 0x80 && ch <= 0xFF)
         return TypedCharacter(ch);
     if (ch >= 0 && ch <= 0xFF)

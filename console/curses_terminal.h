@@ -10,19 +10,31 @@
 // - SIGINT (ReadKey reports Interrupt; in raw mode Ctrl+C arrives as the byte 3 instead);
 // - SIGHUP and SIGTERM (ReadKey reports Hangup; the caller closes, restores, and then dies of the
 //   signal with RaiseStopSignal);
-// - SIGSEGV, SIGBUS, SIGFPE, SIGILL and SIGABRT: the handler writes the terminal's own reset
-//   sequences and the saved terminal modes with async-signal-safe calls only, then hands the
-//   signal to whoever handled it before (a sanitizer's report, or the default: death with a
-//   core).
+// - SIGSEGV, SIGBUS, SIGFPE, SIGILL and SIGABRT, and every other signal whose default ends the
+//   process (QUIT, USR1, USR2, ALRM, VTALRM, PROF, XCPU, XFSZ, PIPE, TRAP, SYS): the handler
+//   writes the terminal's own reset sequences and the saved terminal modes with
+//   async-signal-safe calls only, then hands the signal to whoever handled it before (a
+//   sanitizer's report, or the default: death, with a core for some).
+// A stop (SIGSTOP, SIGTSTP, or Suspend on Ctrl+Z) hands the terminal to the shell; on SIGCONT
+// the terminal is taken again (raw mode, keypad, bracketed paste) and drawn anew, whatever the
+// shell did to it meanwhile.
+//
+// Bracketed paste is on while the terminal is open: a paste arrives as one Paste event, its
+// newlines and tabs text. Escape sequences that curses does not know are read whole: xterm's and
+// rxvt's forms of keys with Shift, Alt and Ctrl become those keys; any other (a mouse report,
+// a function key nobody serves) is dropped instead of being typed.
 #pragma once
 
 #include "console/key_decoder.h"
 #include "console/terminal.h"
 #include "hostsim/code_page.h"
 
+#include <termios.h>
+
 #include <deque>
 #include <map>
 #include <optional>
+#include <string>
 
 namespace numo::console {
 
@@ -54,10 +66,19 @@ public:
     void HideCursor() override;
     void Flush() override;
     InputKey ReadKey(int timeoutMs) override;
+    void Suspend() override;
+    void CopyToClipboard(std::string_view text) override;
 
 private:
     unsigned long CellAttributes(Attribute attr); // a curses attr_t
     InputKey Translate(int ch);
+    int NextByte(int waitMs);
+    // The rest of ESC [ ... once ESC [ was read: a key, a paste, or None for one to drop.
+    InputKey ControlSequence();
+    InputKey Paste();
+    void SkipMouseReport();
+    // After SIGCONT or a suspension: the terminal as numo needs it, and every cell drawn anew.
+    void Resume();
     // A typed byte beyond ASCII: the start of a character in the locale's set, read whole and
     // turned into the host's byte (or '?').
     InputKey TypedCharacter(int first);
@@ -72,7 +93,11 @@ private:
     std::map<Attribute, short> pairs_;
     std::optional<KeyDecoder> decoder_; // what the curses key codes mean
     std::optional<hostsim::CodePage> code_page_;
-    std::deque<InputKey> pending_; // host bytes typed as one character, after the first
+    std::deque<InputKey> pending_;     // host bytes typed as one character, after the first
+    bool ctrl_backspace_ = false;      // byte 8 is Ctrl+Backspace, not Backspace
+    std::string paste_on_, paste_off_; // bracketed paste's sequences; "" without it
+    std::string extra_modes_;          // numo's modes that curses does not set again itself
+    termios program_modes_{};          // the terminal's modes as numo set them
 };
 
 } // namespace numo::console

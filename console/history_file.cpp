@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -308,6 +309,18 @@ void FileHistory::Write(const std::string& name, const std::string& text) {
     std::string target = WriteTarget(path_);
     if (target != path_)
         MakeParents(target);
+    // The file keeps the mode its owner gave it; one they made read-only is not written at all
+    // (even where the process could: root, or a folder it may write).
+    mode_t mode = 0600;
+    struct stat existing {};
+    if (stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+        mode = existing.st_mode & 07777;
+        if ((mode & S_IWUSR) == 0) {
+            char octal[8];
+            std::snprintf(octal, sizeof octal, "%04o", static_cast<unsigned>(mode));
+            throw HistoryError(target + " is read-only (mode " + octal + ")");
+        }
+    }
     // What other processes wrote since this one read the file stays; a damaged file is replaced
     // by the entries that could be read from it.
     // A file that cannot be read at all is left alone: writing would lose what it holds.
@@ -334,7 +347,7 @@ void FileHistory::Write(const std::string& name, const std::string& text) {
     int fd = mkstemp(temporary.data());
     if (fd < 0)
         throw HistoryError(Errno("cannot write a temporary file beside " + target));
-    bool written = fchmod(fd, 0600) == 0 && WriteAll(fd, contents) && fsync(fd) == 0;
+    bool written = fchmod(fd, mode) == 0 && WriteAll(fd, contents) && fsync(fd) == 0;
     std::string reason = written ? "" : Errno("cannot write " + temporary);
     if (close(fd) != 0 && written) {
         written = false;

@@ -44,6 +44,12 @@ unsigned FamilyOf(std::string_view term) {
 InputKey Named(InputKey::Named key) {
     return InputKey::Key(key);
 }
+InputKey Shifted(InputKey::Named key) {
+    return InputKey::Modified(key, true, false, false);
+}
+InputKey Controlled(InputKey::Named key) {
+    return InputKey::Modified(key, false, false, true);
+}
 
 // What the description's key capabilities mean. A keypad key named by its place (ka1 is the
 // upper left) types the digit of that place on a PC keypad, unless its sequence is one of the
@@ -72,6 +78,21 @@ const CapabilityKey kCapabilityKeys[] = {
     {"kcbt2", Named(InputKey::BackTab)},
     {"kUP5", Named(InputKey::CtrlUp)},
     {"kDN5", Named(InputKey::CtrlDown)},
+    // The edit lines' keys with Shift (selection) and Ctrl (words, line ends, copy).
+    {"kLFT", Shifted(InputKey::Left)},
+    {"kRIT", Shifted(InputKey::Right)},
+    {"kHOM", Shifted(InputKey::Home)},
+    {"kEND", Shifted(InputKey::End)},
+    {"kIC", Shifted(InputKey::Insert)},
+    {"kDC", Shifted(InputKey::Delete)},
+    {"kLFT5", Controlled(InputKey::Left)},
+    {"kRIT5", Controlled(InputKey::Right)},
+    {"kHOM5", Controlled(InputKey::Home)},
+    {"kEND5", Controlled(InputKey::End)},
+    {"kIC5", Controlled(InputKey::Insert)},
+    {"kDC5", Controlled(InputKey::Delete)},
+    {"kLFT6", InputKey::Modified(InputKey::Left, true, false, true)},
+    {"kRIT6", InputKey::Modified(InputKey::Right, true, false, true)},
     {"kpADD", Named(InputKey::KeypadPlus)},
     {"kpSUB", Named(InputKey::KeypadMinus)},
     {"kpMUL", Named(InputKey::KeypadStar)},

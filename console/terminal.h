@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace numo::console {
 
@@ -45,9 +46,10 @@ struct InputKey {
         None,      // nothing arrived in the time given
         Char,      // a byte: code 0..255; alt when Esc came just before it
         Named,     // a key without a character: code is a Named value
-        Resize,    // the terminal changed its size
+        Resize,    // the terminal changed its size, or came back from a stop: draw it all again
         Interrupt, // SIGINT from outside
         Hangup,    // the terminal went away, or SIGTERM: stop at once
+        Paste,     // text pasted as a whole (bracketed paste): text, in the host's code page
     };
     enum Named {
         Up = 1,
@@ -75,10 +77,22 @@ struct InputKey {
     Kind kind = Kind::None;
     int code = 0;
     bool alt = false;
+    // Held with a Named key (Ctrl+Left, Shift+Ins); a control byte carries its Ctrl already.
+    bool shift = false;
+    bool ctrl = false;
+    std::string text; // Paste only
+
+    InputKey(Kind kind = Kind::None, int code = 0, bool alt = false, bool shift = false,
+             bool ctrl = false, std::string text = {})
+        : kind(kind), code(code), alt(alt), shift(shift), ctrl(ctrl), text(std::move(text)) {}
 
     static InputKey Byte(int code, bool alt = false) { return {Kind::Char, code, alt}; }
     static InputKey Key(Named named) { return {Kind::Named, named, false}; }
     static InputKey Of(Kind kind) { return {kind, 0, false}; }
+    static InputKey Modified(Named named, bool shift, bool alt, bool ctrl) {
+        return {Kind::Named, named, alt, shift, ctrl};
+    }
+    static InputKey Pasted(std::string text) { return {Kind::Paste, 0, false, false, false, text}; }
 };
 
 // The text as a terminal shows it: the host's characters, one cell each, a control byte as '?'.
@@ -112,6 +126,12 @@ public:
     virtual void Flush() = 0;
     // Waits at most timeoutMs (forever when negative) for the next key or event.
     virtual InputKey ReadKey(int timeoutMs) = 0;
+    // Hands the terminal back to the shell and stops the process as a terminal program does on
+    // Ctrl+Z; returns once the process is continued, with the terminal taken again (the next
+    // ReadKey reports Resize, so that everything is drawn anew). Nothing where there is no shell.
+    virtual void Suspend() {}
+    // Puts text (the host's characters) on the terminal's own clipboard, where it has one.
+    virtual void CopyToClipboard(std::string_view text) { (void)text; }
 };
 
 } // namespace numo::console

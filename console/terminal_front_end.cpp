@@ -2,8 +2,10 @@
 // history list.
 #include "console/terminal_front_end.h"
 
+#include "hostsim/code_page.h"
 #include "hostsim/host_error.h"
 #include "hostsim/language_file.h"
+#include "hostsim/text_util.h"
 
 #include <algorithm>
 #include <csignal>
@@ -53,7 +55,27 @@ constexpr int kByteLineFeed = 10;
 constexpr int kByteReturn = 13;
 constexpr int kByteCtrlZ = 26;
 constexpr int kByteEscape = 27;
+constexpr int kByteCtrlUnderscore = 31;
 constexpr int kByteDelete = 127; // what most terminals send for Backspace
+
+// ORDER HOSTTEXT: the stand-in host's own texts, in UTF-8, in each language it speaks (the
+// module's texts are the module's). {1}x{2} is the terminal's size, {3}x{4} the dialog's.
+const char* const kEnglishTexts[] = {
+    "Help",
+    "History",
+    "Terminal {1}x{2}: the calculator needs {3}x{4}. Enlarge the window, or press Esc.",
+    "The terminal is too small for the help.",
+    " Waiting for the history file: another numo is writing it ",
+};
+const char* const kRussianTexts[] = {
+    "Помощь",
+    "История",
+    "Терминал {1}x{2}: калькулятору нужно {3}x{4}. Увеличьте окно или нажмите Esc.",
+    "Терминал слишком мал для помощи.",
+    " Ждём файл истории: его пишет другой numo ",
+};
+static_assert(std::size(kEnglishTexts) == static_cast<std::size_t>(HostText::Count));
+static_assert(std::size(kRussianTexts) == std::size(kEnglishTexts));
 
 bool IsBox(int type) {
     return type == DI_DOUBLEBOX || type == DI_SINGLEBOX;
@@ -173,6 +195,17 @@ std::map<int, int> CentredColumns(const Dialog& dialog, int width) {
 TerminalFrontEnd::TerminalFrontEnd(Terminal& terminal, Options options)
     : terminal_(terminal), options_(std::move(options)) {}
 
+std::string HostTextIn(HostText text, const std::string& language, int codePage) {
+    const char* const* texts =
+        hostsim::EqualsIgnoringCase(language, "Russian") ? kRussianTexts : kEnglishTexts;
+    // In the host's code page, as every text the front end lays out.
+    return hostsim::CodePage(codePage, "UTF-8").ToHost(texts[static_cast<int>(text)]);
+}
+
+std::string TerminalFrontEnd::Text(HostText text) const {
+    return HostTextIn(text, options_.language, options_.codePage);
+}
+
 void TerminalFrontEnd::RethrowFailure() {
     if (failure_) {
         std::exception_ptr failure = failure_;
@@ -190,6 +223,8 @@ int TerminalFrontEnd::HostKey(const InputKey& key) {
                 return KEY_ADD;
             if (ch == '-')
                 return KEY_SUBTRACT;
+            if (ch == kByteBackspace || ch == kByteDelete)
+                return KEY_ALT | KEY_BS;
             if (ch >= 'a' && ch <= 'z')
                 ch -= 'a' - 'A';
             return ch > 0x20 && ch < 0x7F ? KEY_ALT | ch : 0;
@@ -207,6 +242,8 @@ int TerminalFrontEnd::HostKey(const InputKey& key) {
             return KEY_ENTER;
         case kByteEscape:
             return KEY_ESC;
+        case kByteCtrlUnderscore: // readline's undo (Ctrl+/ sends it too): the host's Alt+BS
+            return KEY_ALT | KEY_BS;
         default:
             break;
         }
@@ -218,9 +255,16 @@ int TerminalFrontEnd::HostKey(const InputKey& key) {
     }
     if (key.kind != InputKey::Kind::Named)
         return 0;
-    if (key.code >= InputKey::F1 && key.code < InputKey::F1 + 12)
-        return KEY_F1 + (key.code - InputKey::F1);
-    switch (key.code) {
+    int base = NamedKey(key.code);
+    if (base == 0)
+        return 0;
+    return base | (key.shift ? KEY_SHIFT : 0) | (key.ctrl ? KEY_CTRL : 0) | (key.alt ? KEY_ALT : 0);
+}
+
+int TerminalFrontEnd::NamedKey(int code) {
+    if (code >= InputKey::F1 && code < InputKey::F1 + 12)
+        return KEY_F1 + (code - InputKey::F1);
+    switch (code) {
     case InputKey::Up:
         return KEY_UP;
     case InputKey::Down:
@@ -303,12 +347,23 @@ void TerminalFrontEnd::Loop(Dialog& dialog) {
         case InputKey::Kind::None:
         case InputKey::Kind::Resize:
             continue;
+        case InputKey::Kind::Paste:
+            // Text, whatever it holds: its line ends and tabs never act as Enter or Tab.
+            if (fits)
+                dialog.Paste(input.text);
+            continue;
         default:
             break;
         }
         int key = HostKey(input);
         if (key == 0)
             continue;
+        if (key == kCtrlZ) {
+            // The terminal's suspend key, as in every terminal program (the host's undo, Ctrl+Z,
+            // is Alt+Backspace here).
+            terminal_.Suspend();
+            continue;
+        }
         // While the terminal is too small the dialog cannot be seen: only closing it works.
         if (!fits && key != KEY_ESC && key != KEY_F10 && key != kCtrlC)
             continue;
@@ -318,6 +373,8 @@ void TerminalFrontEnd::Loop(Dialog& dialog) {
         }
         int focus = dialog.Focus();
         bool used = dialog.Key(key);
+        if (std::optional<std::string> copied = dialog.TakeCopied())
+            terminal_.CopyToClipboard(*copied);
         if (dialog.Closed())
             break;
         Outcome outcome = Outcome::Back;
@@ -361,9 +418,11 @@ bool TerminalFrontEnd::Draw(Dialog& dialog) {
 
 void TerminalFrontEnd::DrawTooSmall(int width, int height) {
     int columns = terminal_.Columns(), rows = terminal_.Rows();
-    std::string text = "Terminal " + std::to_string(columns) + "x" + std::to_string(rows) +
-                       ": the calculator needs " + std::to_string(width) + "x" +
-                       std::to_string(height) + ". Enlarge the window, or press Esc.";
+    std::string text = Text(HostText::TooSmall);
+    const std::pair<const char*, int> kNumbers[] = {
+        {"{1}", columns}, {"{2}", rows}, {"{3}", width}, {"{4}", height}};
+    for (const auto& [mark, number] : kNumbers)
+        text.replace(text.find(mark), std::strlen(mark), std::to_string(number));
     std::vector<std::string> lines = WrapWords(text, std::min(columns, kTooSmallTextWidth));
     int top = std::max((rows - static_cast<int>(lines.size())) / 2, 0);
     for (std::size_t i = 0; i < lines.size(); ++i)
@@ -461,6 +520,15 @@ void TerminalFrontEnd::DrawEdit(Dialog& dialog, int item, int x0, int y0) {
     int x = x0 + record.X1, y = y0 + record.Y1;
     terminal_.Put(x, y, std::string(static_cast<std::size_t>(width), ' '), field);
     terminal_.Put(x, y, shown, textColour);
+    // A selection (Shift with the moving keys) shows as the unchanged text does.
+    auto [first, last] = dialog.Selection(item);
+    first = std::max(first, offset);
+    last = std::min(last, offset + Length(shown));
+    if (focused && first < last)
+        terminal_.Put(x + first - offset, y,
+                      shown.substr(static_cast<std::size_t>(first - offset),
+                                   static_cast<std::size_t>(last - first)),
+                      kEditSelected);
     if ((record.Flags & DIF_HISTORY) != 0 && !readOnly)
         terminal_.PutGlyph(x + width, y, Glyph::ArrowDown, 1, kDialog);
     if (focused)
@@ -577,7 +645,7 @@ int TerminalFrontEnd::DrawHelp(const HelpPage& page, int left, int width, int& t
     terminal_.HideCursor();
     Fill(terminal_, left, 0, left + width - 1, height - 1, kHelp);
     DrawBox(terminal_, left, 0, left + width - 1, height - 1, true, kHelp);
-    DrawTitle(terminal_, left, left + width - 1, 0, "Help", kHelp);
+    DrawTitle(terminal_, left, left + width - 1, 0, Text(HostText::Help), kHelp);
     for (std::size_t k = 0; k < page.title.size(); ++k)
         DrawHelpLine(page.title[k], left + 2, 1 + static_cast<int>(k), page.width);
     if (!page.title.empty()) {
@@ -603,7 +671,7 @@ TerminalFrontEnd::Outcome TerminalFrontEnd::ShowHelp(const std::string& topic) {
             help_ =
                 ReadHelpFile(ChooseLanguageFile(options_.helpFolder, ".hlf", options_.language));
     } catch (const HostError& error) {
-        return ShowMessage("Help", error.what());
+        return ShowMessage(Text(HostText::Help), error.what());
     }
     int top = 0; // first body line shown
     for (;;) {
@@ -612,7 +680,9 @@ TerminalFrontEnd::Outcome TerminalFrontEnd::ShowHelp(const std::string& topic) {
         int code = 0;
         if (width < kHelpMinWidth || terminal_.Rows() < kHelpMinHeight) {
             terminal_.Clear(kScreen);
-            terminal_.Put(0, 0, "The terminal is too small for the help.", kScreen);
+            std::vector<std::string> lines = WrapWords(Text(HostText::HelpTooSmall), columns);
+            for (std::size_t i = 0; i < lines.size(); ++i)
+                terminal_.Put(0, static_cast<int>(i), lines[i], kScreen);
             if (std::optional<Outcome> end = PopupKey(code))
                 return *end;
             continue;
@@ -620,7 +690,7 @@ TerminalFrontEnd::Outcome TerminalFrontEnd::ShowHelp(const std::string& topic) {
         try {
             RenderHelp(topic, width - 4, page);
         } catch (const HostError& error) {
-            return ShowMessage("Help", error.what());
+            return ShowMessage(Text(HostText::Help), error.what());
         }
         int rows = DrawHelp(page, (columns - width) / 2, width, top);
         if (std::optional<Outcome> end = PopupKey(code))
@@ -659,7 +729,7 @@ TerminalFrontEnd::Outcome TerminalFrontEnd::ShowHistory(Dialog& dialog, int item
         terminal_.HideCursor();
         Fill(terminal_, left, top, right, top + shown + 1, kMenu);
         DrawBox(terminal_, left, top, right, top + shown + 1, true, kMenu);
-        DrawTitle(terminal_, left, right, top, "History", kMenu);
+        DrawTitle(terminal_, left, right, top, Text(HostText::History), kMenu);
         int inner = right - left - 1;
         for (int k = 0; k < shown && first + k < count; ++k) {
             int index = first + k;

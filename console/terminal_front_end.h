@@ -22,11 +22,17 @@
 
 namespace numo::console {
 
+// The stand-in host's own texts (ORDER HOSTTEXT).
+enum class HostText { Help, History, TooSmall, HelpTooSmall, LockWait, Count };
+// One of them in a language (English unless it is Russian), in the host's code page.
+std::string HostTextIn(HostText text, const std::string& language, int codePage);
+
 class TerminalFrontEnd : public hostsim::FrontEnd {
 public:
     struct Options {
         std::string helpFolder;                   // the module's folder: its help files lie there
-        std::string language = "English";         // which help file to choose
+        std::string language = "English";         // which help file, and the host's own texts
+        int codePage = 437;                       // the host's: the texts are made in it
         hostsim::HistoryStore* history = nullptr; // the lists Ctrl+Down shows; none when null
         // Debugging aid for the test of the crash handler: raise SIGSEGV once the dialog is on
         // the screen. Set by the program from a hidden environment variable (see cli.cpp).
@@ -47,9 +53,14 @@ public:
     static int HostKey(const InputKey& key);
     // The key code of Ctrl+C.
     static constexpr int kCtrlC = 0x01000000 | 'C';
+    // The key code of Ctrl+Z: the front end suspends numo with it.
+    static constexpr int kCtrlZ = 0x01000000 | 'Z';
 
 private:
     enum class Outcome { Back, Interrupt, Hangup };
+
+    // The host's key code of a named key without modifiers, or 0.
+    static int NamedKey(int code);
 
     void Loop(hostsim::Dialog& dialog);
     void Interrupt(hostsim::Dialog& dialog);
@@ -58,6 +69,7 @@ private:
     void DrawItems(hostsim::Dialog& dialog, int x0, int y0);
     void DrawEdit(hostsim::Dialog& dialog, int item, int x0, int y0);
     void DrawTooSmall(int width, int height);
+    std::string Text(HostText text) const;
     Outcome ShowHelp(const std::string& topic);
     Outcome ShowMessage(const std::string& title, const std::string& text);
     Outcome ShowHistory(hostsim::Dialog& dialog, int item);

@@ -46,10 +46,10 @@ void MemoryHistory::Add(const std::string& name, const std::string& text) {
 Dialog::Dialog(const FarDialogItem* items, int count, FARWINDOWPROC proc, std::string helpTopic,
                DialogGeometry geometry, HistoryStore* history, CallRecorder* recorder)
     : items_(items, items + std::max(count, 0)), history_names_(items_.size()),
-      unchanged_(items_.size(), false), cursor_(items_.size(), 0), texts_(items_.size()),
-      scroll_(items_.size(), 0), max_length_(items_.size(), -1), proc_(proc),
-      help_topic_(std::move(helpTopic)), geometry_(geometry), history_(history),
-      recorder_(recorder) {
+      unchanged_(items_.size(), false), cursor_(items_.size(), 0), anchor_(items_.size(), -1),
+      undo_(items_.size()), texts_(items_.size()), scroll_(items_.size(), 0),
+      max_length_(items_.size(), -1), proc_(proc), help_topic_(std::move(helpTopic)),
+      geometry_(geometry), history_(history), recorder_(recorder) {
     for (std::size_t i = 0; i < items_.size(); ++i) {
         FarDialogItem& item = items_[i];
         item.Data[kMaxTextLength] = '\0'; // never read past the record, whatever the module gave
@@ -293,8 +293,50 @@ void Dialog::SetText(int item, std::string text) {
     std::size_t index = static_cast<std::size_t>(item);
     CopyText(items_[index], text); // the module's record holds the first 511 characters
     cursor_[index] = static_cast<int>(text.size());
+    anchor_[index] = -1;
     texts_[index] = std::move(text);
     KeepCursorInSight(item, true);
+}
+
+std::pair<int, int> Dialog::Selection(int item) const {
+    if (!IsEditField(item))
+        return {0, 0};
+    std::size_t index = static_cast<std::size_t>(item);
+    int length = static_cast<int>(Text(item).size());
+    int cursor = std::min(cursor_[index], length);
+    if (anchor_[index] < 0)
+        return {cursor, cursor};
+    int anchor = std::min(anchor_[index], length);
+    return {std::min(anchor, cursor), std::max(anchor, cursor)};
+}
+
+std::string& Dialog::Clipboard() {
+    static std::string clipboard;
+    return clipboard;
+}
+
+std::optional<std::string> Dialog::TakeCopied() {
+    std::optional<std::string> text = std::move(copied_);
+    copied_.reset();
+    return text;
+}
+
+bool Dialog::Paste(std::string_view text) {
+    if (closed_ || !IsEditField(focus_) || IsReadOnly(focus_))
+        return false;
+    std::string kept;
+    for (char ch : text) {
+        if (IsPrintable(static_cast<unsigned char>(ch)))
+            kept += ch;
+    }
+    std::string before = Text(focus_);
+    auto [first, last] = Selection(focus_);
+    if (unchanged_[static_cast<std::size_t>(focus_)]) {
+        first = 0;
+        last = static_cast<int>(before.size());
+    }
+    Replace(focus_, first, last, kept);
+    return before != Text(focus_);
 }
 
 void Dialog::EditChanged(int item) {
@@ -413,6 +455,37 @@ int TypedKey(int key) {
         return key;
     }
 }
+
+// Characters of a word for the word keys: a number, a name, and any letter of the code page.
+bool IsWordChar(char ch) {
+    unsigned char byte = static_cast<unsigned char>(ch);
+    return (byte >= '0' && byte <= '9') || (byte >= 'a' && byte <= 'z') ||
+           (byte >= 'A' && byte <= 'Z') || byte == '.' || byte == '_' || byte >= 0x80;
+}
+
+int WordLeft(const std::string& text, int cursor) {
+    while (cursor > 0 && !IsWordChar(text[static_cast<std::size_t>(cursor - 1)]))
+        --cursor;
+    while (cursor > 0 && IsWordChar(text[static_cast<std::size_t>(cursor - 1)]))
+        --cursor;
+    return cursor;
+}
+
+// The start of the next word, as the host's Ctrl+Right goes.
+int WordRight(const std::string& text, int cursor) {
+    int length = static_cast<int>(text.size());
+    while (cursor < length && IsWordChar(text[static_cast<std::size_t>(cursor)]))
+        ++cursor;
+    while (cursor < length && !IsWordChar(text[static_cast<std::size_t>(cursor)]))
+        ++cursor;
+    return cursor;
+}
+
+constexpr int kCtrlA = KEY_CTRL | 'A', kCtrlD = KEY_CTRL | 'D', kCtrlE = KEY_CTRL | 'E';
+constexpr int kCtrlK = KEY_CTRL | 'K', kCtrlS = KEY_CTRL | 'S', kCtrlU = KEY_CTRL | 'U';
+constexpr int kCtrlV = KEY_CTRL | 'V', kCtrlW = KEY_CTRL | 'W', kCtrlZ = KEY_CTRL | 'Z';
+constexpr int kAltB = KEY_ALT | 'B', kAltF = KEY_ALT | 'F', kAltBs = KEY_ALT | KEY_BS;
+constexpr std::size_t kUndoDepth = 100; // edits an undo reaches back, per field
 } // namespace
 
 bool Dialog::EditKey(int item, int key) {
@@ -421,18 +494,42 @@ bool Dialog::EditKey(int item, int key) {
         TypeChar(item, static_cast<char>(key));
         return true;
     }
-    switch (key) {
-    case KEY_LEFT:
-    case KEY_RIGHT:
-    case KEY_HOME:
-    case KEY_END:
-        MoveCursor(item, key);
+    // Shift with a moving key selects from where the cursor stood.
+    bool select = (key & KEY_SHIFT) != 0;
+    int target = MoveTarget(item, select ? key & ~KEY_SHIFT : key);
+    if (target >= 0) {
+        MoveCursor(item, target, select);
         return true;
+    }
+    switch (key) {
     case KEY_BS:
     case KEY_DEL:
     case KEY_NUMDEL:
     case KEY_CTRLY:
+    case KEY_CTRL | KEY_BS:
+    case kCtrlW:
+    case KEY_CTRL | KEY_DEL:
+    case kCtrlK:
+    case kCtrlU:
         DeleteKey(item, key);
+        return true;
+    case KEY_CTRL | KEY_INS:
+        Copy(item);
+        return true;
+    case KEY_SHIFT | KEY_DEL: // cut: the selection copied, then deleted
+        if (Selection(item).first != Selection(item).second) {
+            Copy(item);
+            DeleteKey(item, KEY_DEL);
+        }
+        return true;
+    case KEY_SHIFT | KEY_INS:
+    case kCtrlV:
+        if (!IsReadOnly(item))
+            Paste(Clipboard());
+        return true;
+    case kCtrlZ:
+    case kAltBs:
+        Undo(item);
         return true;
     default:
         return false;
@@ -443,31 +540,55 @@ void Dialog::TypeChar(int item, char ch) {
     if (IsReadOnly(item))
         return; // taken, and nothing happens
     std::size_t index = static_cast<std::size_t>(item);
-    std::string edited = Text(item);
-    int cursor = cursor_[index];
+    int length = static_cast<int>(Text(item).size());
+    auto [first, last] = Selection(item);
     if (unchanged_[index]) {
-        edited = std::string(1, ch); // the first key replaces the whole text
-        cursor = 1;
-    } else {
-        if (!Fits(item, edited.size() + 1))
-            return; // the field is full
-        edited.insert(static_cast<std::size_t>(cursor), 1, ch);
-        ++cursor;
+        first = 0; // the first key replaces the whole text
+        last = length;
     }
-    ApplyEdit(item, edited, cursor);
+    if (first == last && !Fits(item, static_cast<std::size_t>(length) + 1))
+        return; // the field is full
+    Replace(item, first, last, std::string_view(&ch, 1));
 }
 
-void Dialog::MoveCursor(int item, int key) {
+int Dialog::MoveTarget(int item, int key) const {
+    const std::string text = Text(item);
+    int length = static_cast<int>(text.size());
+    int cursor = std::min(cursor_[static_cast<std::size_t>(item)], length);
+    switch (key) {
+    case KEY_LEFT:
+    case kCtrlS:
+        return std::max(cursor - 1, 0);
+    case KEY_RIGHT:
+    case kCtrlD:
+        return std::min(cursor + 1, length);
+    case KEY_HOME:
+    case KEY_CTRL | KEY_HOME:
+    case kCtrlA:
+        return 0;
+    case KEY_END:
+    case KEY_CTRL | KEY_END:
+    case kCtrlE:
+        return length;
+    case KEY_CTRL | KEY_LEFT:
+    case kAltB:
+        return WordLeft(text, cursor);
+    case KEY_CTRL | KEY_RIGHT:
+    case kAltF:
+        return WordRight(text, cursor);
+    default:
+        return -1;
+    }
+}
+
+void Dialog::MoveCursor(int item, int target, bool select) {
     std::size_t index = static_cast<std::size_t>(item);
-    int& cursor = cursor_[index];
-    int length = static_cast<int>(Text(item).size());
     unchanged_[index] = false;
-    if (key == KEY_LEFT)
-        cursor = std::max(cursor - 1, 0);
-    else if (key == KEY_RIGHT)
-        cursor = std::min(cursor + 1, length);
-    else
-        cursor = key == KEY_HOME ? 0 : length;
+    if (!select)
+        anchor_[index] = -1;
+    else if (anchor_[index] < 0)
+        anchor_[index] = cursor_[index];
+    cursor_[index] = target;
     KeepCursorInSight(item, true);
 }
 
@@ -475,30 +596,88 @@ void Dialog::DeleteKey(int item, int key) {
     if (IsReadOnly(item))
         return;
     std::size_t index = static_cast<std::size_t>(item);
-    std::string edited = Text(item);
-    int cursor = cursor_[index];
+    const std::string text = Text(item);
+    int length = static_cast<int>(text.size());
+    int cursor = std::min(cursor_[index], length);
+    auto [first, last] = Selection(item);
     if (unchanged_[index] || key == KEY_CTRLY) {
-        edited.clear(); // the whole unchanged text goes, as a selection would
-        cursor = 0;
-    } else if (key == KEY_BS) {
-        if (cursor == 0)
-            return;
-        edited.erase(static_cast<std::size_t>(--cursor), 1);
-    } else {
-        if (static_cast<std::size_t>(cursor) >= edited.size())
-            return;
-        edited.erase(static_cast<std::size_t>(cursor), 1);
+        first = 0; // the whole unchanged text goes, as a selection would
+        last = length;
+    } else if (first == last) {
+        switch (key) {
+        case KEY_BS:
+            first = std::max(cursor - 1, 0);
+            break;
+        case KEY_CTRL | KEY_BS:
+        case kCtrlW:
+            first = WordLeft(text, cursor);
+            break;
+        case kCtrlU:
+            first = 0;
+            break;
+        case KEY_CTRL | KEY_DEL:
+            last = WordRight(text, cursor);
+            break;
+        case kCtrlK:
+            last = length;
+            break;
+        default: // Del
+            last = std::min(cursor + 1, length);
+            break;
+        }
     }
-    ApplyEdit(item, edited, cursor);
+    if (first == last)
+        return;
+    Replace(item, first, last, "");
+}
+
+void Dialog::Replace(int item, int first, int last, std::string_view text) {
+    std::string edited = Text(item);
+    int limit = MaxTextLength(item);
+    if (limit >= 0) {
+        int room = limit - (static_cast<int>(edited.size()) - (last - first));
+        text = text.substr(0, static_cast<std::size_t>(std::max(room, 0)));
+    }
+    edited.replace(static_cast<std::size_t>(first), static_cast<std::size_t>(last - first), text);
+    ApplyEdit(item, edited, first + static_cast<int>(text.size()));
+}
+
+void Dialog::Copy(int item) {
+    if (Item(item).Type == DI_PSWEDIT)
+        return; // a password is not handed out
+    auto [first, last] = Selection(item);
+    std::string text = Text(item);
+    if (first != last)
+        text = text.substr(static_cast<std::size_t>(first), static_cast<std::size_t>(last - first));
+    Clipboard() = text;
+    copied_ = text;
+}
+
+void Dialog::Undo(int item) {
+    std::size_t index = static_cast<std::size_t>(item);
+    if (IsReadOnly(item) || undo_[index].empty())
+        return;
+    auto [text, cursor] = std::move(undo_[index].back());
+    undo_[index].pop_back();
+    unchanged_[index] = false;
+    SetText(item, text);
+    cursor_[index] = std::min(cursor, static_cast<int>(text.size()));
+    EditChanged(item);
 }
 
 void Dialog::ApplyEdit(int item, const std::string& edited, int cursor) {
     std::size_t index = static_cast<std::size_t>(item);
     unchanged_[index] = false;
+    anchor_[index] = -1;
     // The same text (an unchanged "5" replaced by "5"): no change for the procedure to hear of.
     bool changed = edited != Text(item);
-    if (changed)
+    if (changed) {
+        std::vector<std::pair<std::string, int>>& undo = undo_[index];
+        undo.emplace_back(Text(item), cursor_[index]);
+        if (undo.size() > kUndoDepth)
+            undo.erase(undo.begin());
         SetText(item, edited);
+    }
     cursor_[index] = cursor;
     KeepCursorInSight(item, true);
     if (changed)

@@ -14,6 +14,14 @@
 //   param2 a pointer to a copy of its record) after the text changed. DM_SETDLGITEM sends none.
 // - Every key reaches the dialog procedure first as DN_KEY (param1 the focused item, param2 the
 //   key); only when it returns 0 does the host's default handling run.
+// - Edit lines take the host's editing keys: Ctrl+S and Ctrl+D a character left and right,
+//   Ctrl+Left and Ctrl+Right a word, Ctrl+Home and Ctrl+End the line's ends, Ctrl+BS and
+//   Ctrl+Del delete a word, Ctrl+K to the end; Shift with the moving keys selects; Ctrl+Ins
+//   copies the selection (the whole text when none) to the host's clipboard, Shift+Del cuts
+//   the selection, Shift+Ins pastes; Ctrl+Z and Alt+BS undo the last edit. Beside them the readline
+//   keys that mean nothing else here: Ctrl+A and Ctrl+E the line's ends, Ctrl+U deletes to the
+//   start, Ctrl+W a word to the left, Alt+B and Alt+F a word left and right. A read-only field
+//   moves, selects and copies, and changes not.
 // - Closing (Enter, Esc, F10, a button, DM_CLOSE) asks the procedure with DN_CLOSE (param1 the
 //   result); a 0 answer keeps the dialog open.
 // - No DN_GOTFOCUS/DN_KILLFOCUS, DN_BTNCLICK or drawing events are sent: a module that needs
@@ -102,7 +110,8 @@ public:
     // --- What a user does ---
     // One key: DN_KEY to the procedure, then, unless it returned non-zero, the default handling
     // (printable characters and the keypad's grey + - * / type into the focused edit field;
-    // Left, Right, Home, End, BS, Del, Ctrl+Y edit; Tab, Shift+Tab, Up, Down move the focus;
+    // Left, Right, Home, End, BS, Del, Ctrl+Y and the editing keys above edit; Tab, Shift+Tab,
+    // Up, Down move the focus;
     // Enter closes through the focused button or the default button; Space presses a focused
     // button; Esc and F10 close with -1; F1 asks for help). Returns true when the procedure or
     // the default handling used the key.
@@ -113,6 +122,15 @@ public:
     // item, sets the text and sends one DN_EDITCHANGE. False (and nothing changes) for an item
     // that is no editable field or a text longer than the field's limit.
     bool EditText(int item, std::string_view text);
+    // Pastes text into the focused edit field at the cursor, over the selection (or over the
+    // whole unchanged text), as one edit with one DN_EDITCHANGE. Control characters (line ends,
+    // tabs) are text of another kind, never keys: they are dropped. What does not fit in the
+    // field is cut off. False when nothing changed (no editable field has the focus, say).
+    bool Paste(std::string_view text);
+    // The host's clipboard, shared by every dialog: Ctrl+Ins fills it, Shift+Ins reads it.
+    static std::string& Clipboard();
+    // The text the last Ctrl+Ins copied, once (a front end puts it on the terminal's clipboard).
+    std::optional<std::string> TakeCopied();
     // Moves the focus as a mouse click would; false for an item that cannot take it.
     bool SetFocus(int item);
     // Closes as the user would with that result (-1 = cancel); false when DN_CLOSE refused.
@@ -138,6 +156,9 @@ public:
     int Focus() const { return focus_; }
     bool Unchanged(int item) const { return unchanged_.at(static_cast<std::size_t>(item)); }
     int Cursor(int item) const { return cursor_.at(static_cast<std::size_t>(item)); }
+    // The selected characters [first, second) of an edit field; empty (first == second) when
+    // nothing is selected.
+    std::pair<int, int> Selection(int item) const;
     bool Closed() const { return closed_; }
     int Result() const { return result_; }
     const std::string& HelpTopic() const { return help_topic_; }
@@ -167,8 +188,14 @@ private:
     // An edit field's keys: typing, moving the cursor, deleting. False for any other key.
     bool EditKey(int item, int key);
     void TypeChar(int item, char ch);
-    void MoveCursor(int item, int key);
+    // Where a moving key takes the cursor, or -1 for a key that moves nothing.
+    int MoveTarget(int item, int key) const;
+    void MoveCursor(int item, int target, bool select);
     void DeleteKey(int item, int key);
+    // Replaces the characters [first, last) with text, cut to the field's room.
+    void Replace(int item, int first, int last, std::string_view text);
+    void Copy(int item);
+    void Undo(int item);
     // The field's new text and cursor after an edit key; DN_EDITCHANGE when the text changed.
     void ApplyEdit(int item, const std::string& edited, int cursor);
     bool ValidItem(int item) const { return item >= 0 && item < ItemCount(); }
@@ -177,6 +204,10 @@ private:
     std::vector<std::string> history_names_;
     std::vector<bool> unchanged_;
     std::vector<int> cursor_;
+    std::vector<int> anchor_; // where a selection started; -1 for none
+    // Each field's texts and cursors before its edits, the newest last.
+    std::vector<std::vector<std::pair<std::string, int>>> undo_;
+    std::optional<std::string> copied_;
     std::vector<std::string> texts_;
     std::vector<int> scroll_;
     std::vector<int> max_length_;

@@ -17,4 +17,15 @@ std::string LanguageOfEnvironment();
 // The host's OEM code page for its language: 866 for Russian (in any case), else 437.
 int DefaultCodePage(const std::string& language);
 
+// The host's language as chosen, and why the locale's was set aside ("" when it was not).
+struct LanguageChoice {
+    std::string language;
+    std::string note;
+};
+// The language given (--lang), else the environment's; but a language other than English that
+// only the locale asks for gives way to English when the locale's character set (an iconv
+// name, LocaleCharset) cannot show the letters of its code page: under LANG=ru, a name without
+// a character set, the set is ASCII and every letter would be a '?'.
+LanguageChoice ChooseHostLanguage(const std::string* given, const std::string& charset);
+
 } // namespace numo::hostsim

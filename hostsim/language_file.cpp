@@ -154,10 +154,14 @@ std::vector<std::string> LanguagesInFolder(const std::string& folder) {
 std::string ChooseLanguageFile(const std::string& folder, const std::string& extension,
                                const std::string& language) {
     std::vector<FoundFile> files = FilesWithLanguages(folder, extension);
+    std::string kind = EqualsIgnoringCase(extension, ".hlf") ? "help file" : "language file";
     std::string matching, english, last;
     for (const FoundFile& file : files) {
+        // A file that is there but cannot be read as one (empty, unreadable, a byte-order mark
+        // before its header) is an error naming it: passing it over would show another
+        // language, or another file's text undecoded, without a word.
         if (file.language.empty())
-            continue;
+            throw HostError(BadHeader(kind, file.path, file.firstLine));
         if (matching.empty() && EqualsIgnoringCase(file.language, language))
             matching = file.path;
         if (english.empty() && EqualsIgnoringCase(file.language, "English"))
@@ -170,9 +174,6 @@ std::string ChooseLanguageFile(const std::string& folder, const std::string& ext
         return english;
     if (!last.empty())
         return last;
-    std::string kind = EqualsIgnoringCase(extension, ".hlf") ? "help file" : "language file";
-    if (!files.empty()) // there are files, but none has a header: report the first
-        throw HostError(BadHeader(kind, files.front().path, files.front().firstLine));
     throw HostError("no " + kind + " (*" + extension + ") in " + folder);
 }
 

@@ -42,8 +42,9 @@ std::string RequireHeaderLanguage(const std::vector<std::string_view>& lines, co
 
 // Chooses among the files with the given extension (".lng" or ".hlf", compared ignoring case) in
 // folder as the host does: the one whose language name equals `language` ignoring case, else the
-// one named "English", else the last one in name order. Files without a header take no part.
-// Throws HostError naming the folder when there is no such file at all.
+// one named "English", else the last one in name order. Throws HostError naming the folder when
+// there is no such file at all, and naming the file when one of them has no header (empty,
+// unreadable, a byte-order mark): such a file is not passed over for another.
 std::string ChooseLanguageFile(const std::string& folder, const std::string& extension,
                                const std::string& language);
 

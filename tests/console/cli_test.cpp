@@ -22,6 +22,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -603,7 +604,7 @@ TEST(Cli, InfoShowsTheMenuEntryFlagsAndLanguages) {
     EXPECT_EQ(outcome.out, "menu: " + Messages().messages[MsgTitle] +
                                "\nflags: 12 (PF_EDITOR PF_VIEWER)\nmodule: " +
                                module.lexically_normal().string() +
-                               "\nlanguages: English, Russian\n");
+                               "\nlanguages: English, Russian\nlanguage: English\n");
     EXPECT_EQ(outcome.status, 0);
     outcome = Numo({"info", "--lang", "Russian"});
     EXPECT_EQ(outcome.out.substr(0, outcome.out.find('\n')), "menu: Калькулятор Numo");
@@ -841,4 +842,127 @@ INSTANTIATE_TEST_SUITE_P(
                       UnwritableCase{"LongBatch", {"eval", "--batch"}, ManyFormulas()},
                       UnwritableCase{"Info", {"info"}}, UnwritableCase{"Help", {"--help"}},
                       UnwritableCase{"Version", {"--version"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// --- What the program says, row by row: the language it takes and why, a language file that
+// cannot be used beside a good one, and the keys and options its help lists. Each row runs
+// numo once; `says` must be in what it writes (standard output, or standard error when it
+// fails), `lacks` must not.
+struct SaysRow {
+    const char* name;
+    std::vector<std::string> args;
+    std::vector<std::string> locale;
+    std::optional<std::string> english; // a module folder whose numo_en.lng holds this, beside a
+                                        // good numo_ru.lng; its path stands for @FILE@ in says
+    int status;
+    std::string says;
+    std::string lacks = "";
+};
+
+std::ostream& operator<<(std::ostream& os, const SaysRow& row) {
+    return os << row.name;
+}
+
+class Says : public ::testing::TestWithParam<SaysRow> {};
+
+TEST_P(Says, WhatTheRowSays) {
+    const SaysRow& row = GetParam();
+    std::vector<std::string> args = row.args;
+    std::string says = row.says;
+    std::optional<TempFolder> folder;
+    if (row.english) {
+        folder.emplace("says");
+        fs::path module = folder->Path() / "libnumo.so";
+        fs::copy_file(fs::path(NUMO_PROGRAM).parent_path() / "libnumo.so", module);
+        fs::copy_file(fs::path(NUMO_LANG_DIR) / "numo_ru.lng", folder->Path() / "numo_ru.lng");
+        fs::path english = folder->Path() / "numo_en.lng";
+        std::ofstream(english, std::ios::binary) << *row.english;
+        args.insert(args.begin(), {"--module", module.string()});
+        std::size_t mark = says.find("@FILE@");
+        if (mark != std::string::npos)
+            says.replace(mark, 6, english.string());
+    }
+    Outcome outcome = RunProgram(NUMO_PROGRAM, args, "", "", "", "", row.locale);
+    EXPECT_EQ(outcome.status, row.status) << outcome.out << outcome.err;
+    const std::string& written = row.status >= kExitUsage ? outcome.err : outcome.out;
+    EXPECT_NE(written.find(says), std::string::npos) << written;
+    if (!row.lacks.empty()) {
+        EXPECT_EQ(written.find(row.lacks), std::string::npos) << written;
+    }
+}
+
+std::string EnglishFile() {
+    std::ifstream in(std::string(NUMO_LANG_DIR) + "/numo_en.lng", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, Says,
+    ::testing::Values(
+        // LANG=ru names no character set: the C library's is ASCII, which shows no Cyrillic.
+        SaysRow{"LocaleWithoutCyrillicIsEnglish",
+                {"eval", "1/0"},
+                {"LANG=ru"},
+                std::nullopt,
+                kExitMessage,
+                "result: Division by zero"},
+        SaysRow{"InfoSaysWhyTheLocalesLanguageWasSetAside",
+                {"info"},
+                {"LANG=ru"},
+                std::nullopt,
+                kExitResult,
+                "language: English (the locale asks for Russian, but its character set "
+                "ANSI_X3.4-1968 cannot show it)"},
+        SaysRow{"InfoNamesTheLanguageChosen",
+                {"--lang", "Russian", "info"},
+                {"LC_ALL=C.UTF-8"},
+                std::nullopt,
+                kExitResult,
+                "language: Russian\n"},
+        // A damaged English file beside a good Russian one is named, never passed over.
+        SaysRow{"ByteOrderMarkedEnglishBesideRussian",
+                {"eval", "1"},
+                {"LC_ALL=C.UTF-8"},
+                "\xEF\xBB\xBF" + EnglishFile(),
+                kExitModule,
+                "language file @FILE@ starts with a UTF-8 byte-order mark"},
+        SaysRow{"EmptyEnglishBesideRussian",
+                {"info"},
+                {"LC_ALL=C.UTF-8"},
+                "",
+                kExitModule,
+                "language file @FILE@ is malformed"},
+        SaysRow{"BinaryEnglishBesideRussian",
+                {"eval", "1"},
+                {"LC_ALL=C.UTF-8"},
+                std::string("\x7f"
+                            "ELF\0\1\2",
+                            7),
+                kExitModule,
+                "language file @FILE@ is malformed"},
+        SaysRow{"HelpPutsUpAboveDown",
+                {"--help"},
+                {"LC_ALL=C.UTF-8"},
+                std::nullopt,
+                kExitResult,
+                "the field above or below",
+                "the field below or above"},
+        SaysRow{"HelpListsTheEditingKeys",
+                {"--help"},
+                {"LC_ALL=C.UTF-8"},
+                std::nullopt,
+                kExitResult,
+                "Ctrl+Ins copies (also to the terminal's clipboard), Shift+Ins"},
+        SaysRow{"HelpSaysWhichKeySuspends",
+                {"--help"},
+                {"LC_ALL=C.UTF-8"},
+                std::nullopt,
+                kExitResult,
+                "Ctrl+Z suspends numo"},
+        SaysRow{"UsageNamesShortHelp",
+                {"-h"},
+                {"LC_ALL=C.UTF-8"},
+                std::nullopt,
+                kExitResult,
+                "numo -h | --help | --version"}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -101,6 +101,8 @@ public:
         work_.cursorY = y;
     }
     void HideCursor() override { work_.cursorX = work_.cursorY = -1; }
+    void Suspend() override { ++suspended; }
+    void CopyToClipboard(std::string_view text) override { clipboard.emplace_back(text); }
     void Flush() override { shown_ = work_; }
     InputKey ReadKey(int) override {
         screens.push_back(shown_);
@@ -117,6 +119,8 @@ public:
     }
 
     std::vector<Screen> screens; // as flushed, at each ReadKey
+    int suspended = 0;
+    std::vector<std::string> clipboard; // what went to the terminal's clipboard, in order
 
 private:
     void Set(int x, int y, const std::string& cell, Attribute attr) {
@@ -416,4 +420,24 @@ TEST_F(TerminalFrontEndTest, AMissingHelpFileIsReportedInAWindow) {
     EXPECT_TRUE(terminal.screens[1].Shows("/nonexistent/numo-help"));
     EXPECT_TRUE(terminal.screens[1].Shows("═ Help ═"));
     EXPECT_TRUE(terminal.screens[2].Shows("Label"));
+}
+
+// A paste is one edit, its line ends and tabs text; Ctrl+Ins puts the copy on the terminal's
+// clipboard too; Ctrl+Z suspends and reaches no dialog; modified keys arrive with their
+// modifiers.
+TEST_F(TerminalFrontEndTest, PasteCopyAndSuspend) {
+    terminal.Keys(
+        {InputKey::Pasted("1+2\n\t5\r\n"), InputKey::Modified(InputKey::Left, true, false, false),
+         InputKey::Modified(InputKey::Left, true, false, true),
+         InputKey::Modified(InputKey::Insert, false, false, true), InputKey::Byte(26),
+         InputKey::Modified(InputKey::Backspace, false, true, false), InputKey::Byte(27)});
+    EXPECT_EQ(Run(), -1);
+    EXPECT_EQ(terminal.clipboard, (std::vector<std::string>{"25"}));
+    EXPECT_EQ(terminal.suspended, 1);
+    EXPECT_EQ(gEvents, (std::vector<std::string>{"change 2", // the paste, once
+                                                 "key 67109157", "key 83886373",
+                                                 "key 16777517",             // Shift+Left ...
+                                                 "key 33554440", "change 2", // Alt+BS: undo
+                                                 "key 27", "close -1"}));
+    EXPECT_EQ(std::string(final[kEdit].Data), "abcdefghijklmnop") << "the paste undone";
 }

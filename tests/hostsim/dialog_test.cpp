@@ -561,3 +561,111 @@ TEST_F(DialogTest, WithoutAFrontEndTheDialogClosesAtOnce) {
               -1)
         << "no items";
 }
+
+// --- The edit lines' keys: the host's, and readline's that mean nothing else. Each row starts
+// from item 2 holding `text` (changed, the cursor at `cursor`), presses the keys, and ends with
+// the text and cursor given; '|' marks the cursor in both.
+struct EditKeyRow {
+    const char* name;
+    const char* before; // with '|' where the cursor stands
+    std::vector<int> keys;
+    const char* after;
+};
+
+std::ostream& operator<<(std::ostream& os, const EditKeyRow& row) {
+    return os << row.name;
+}
+
+class EditKeys : public DialogTest, public ::testing::WithParamInterface<EditKeyRow> {};
+
+TEST_P(EditKeys, EditAsTheHostsEditLinesDo) {
+    const EditKeyRow& row = GetParam();
+    std::string before = row.before;
+    std::size_t cursor = before.find('|');
+    before.erase(cursor, 1);
+    Run([&](Dialog& d) {
+        ASSERT_TRUE(d.EditText(2, before));
+        d.Key(KEY_END);
+        for (std::size_t i = before.size(); i > cursor; --i)
+            d.Key(KEY_LEFT);
+        for (int key : row.keys)
+            d.Key(key);
+        std::string after = d.Text(2);
+        after.insert(static_cast<std::size_t>(d.Cursor(2)), "|");
+        EXPECT_EQ(after, row.after);
+        d.Close(-1);
+    });
+}
+
+constexpr int kCtrl = KEY_CTRL, kShift = KEY_SHIFT, kAlt = KEY_ALT;
+
+INSTANTIATE_TEST_SUITE_P(
+    Dialog, EditKeys,
+    ::testing::Values(
+        EditKeyRow{"CtrlLeftToTheWordsStart", "sin(a)+12|", {kCtrl | KEY_LEFT}, "sin(a)+|12"},
+        EditKeyRow{
+            "CtrlLeftTwice", "sin(a)+12|", {kCtrl | KEY_LEFT, kCtrl | KEY_LEFT}, "sin(|a)+12"},
+        EditKeyRow{"CtrlRightToTheNextWord", "|12+34", {kCtrl | KEY_RIGHT}, "12+|34"},
+        EditKeyRow{"AltBAndAltF", "12+|34", {kAlt | 'B', kAlt | 'F', kAlt | 'F'}, "12+34|"},
+        EditKeyRow{"CtrlSAndCtrlD", "12|3", {kCtrl | 'S', kCtrl | 'S', kCtrl | 'D'}, "1|23"},
+        EditKeyRow{"CtrlAAndCtrlE", "12|3", {kCtrl | 'A', '9', kCtrl | 'E', '0'}, "91230|"},
+        EditKeyRow{"CtrlHomeAndCtrlEnd", "12|3", {kCtrl | KEY_HOME, '9'}, "9|123"},
+        EditKeyRow{"CtrlBackspaceDeletesTheWordBefore", "12+345|", {kCtrl | KEY_BS}, "12+|"},
+        EditKeyRow{"CtrlWToo", "12+345|", {kCtrl | 'W', kCtrl | 'W'}, "|"},
+        EditKeyRow{"CtrlDelDeletesTheWordAfter", "|12+34", {kCtrl | KEY_DEL}, "|34"},
+        EditKeyRow{"CtrlKDeletesToTheEnd", "12|+34", {kCtrl | 'K'}, "12|"},
+        EditKeyRow{"CtrlUDeletesToTheStart", "12|+34", {kCtrl | 'U'}, "|+34"},
+        EditKeyRow{"ShiftSelectsAndTypingReplaces",
+                   "12+34|",
+                   {kShift | KEY_LEFT, kShift | KEY_LEFT, '7'},
+                   "12+7|"},
+        EditKeyRow{"ShiftHomeSelectsAllBefore", "12|+34", {kShift | KEY_HOME, KEY_DEL}, "|+34"},
+        EditKeyRow{"ShiftCtrlSelectsAWord", "12+34|", {kShift | kCtrl | KEY_LEFT, KEY_BS}, "12+|"},
+        EditKeyRow{
+            "MovingDropsTheSelection", "12+34|", {kShift | KEY_LEFT, KEY_LEFT, '9'}, "12+9|34"},
+        EditKeyRow{
+            "CopyAndPaste",
+            "6*7|",
+            {kShift | KEY_LEFT, kShift | KEY_LEFT, kCtrl | KEY_INS, KEY_END, kShift | KEY_INS},
+            "6*7*7|"},
+        EditKeyRow{"CopyWithoutSelectionTakesTheField",
+                   "6*7|",
+                   {kCtrl | KEY_INS, kShift | KEY_INS},
+                   "6*76*7|"},
+        EditKeyRow{"ShiftDelCutsTheSelection",
+                   "6*7|",
+                   {kShift | KEY_LEFT, kShift | KEY_DEL, KEY_HOME, kShift | KEY_INS},
+                   "7|6*"},
+        EditKeyRow{"UndoStepsBack", "1+2|", {KEY_BS, '5', kCtrl | 'Z', kAlt | KEY_BS}, "1+2|"},
+        EditKeyRow{"UndoWithNothingToUndo", "|", {kCtrl | 'Z'}, "|"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(DialogTest, PasteIsOneEditOfTextCutToTheField) {
+    std::vector<std::string> changes;
+    gBehaviour = [&](HANDLE h, int msg, int p1, LONG_PTR) -> std::optional<LONG_PTR> {
+        if (msg == DN_EDITCHANGE)
+            changes.push_back(ItemText(h, p1));
+        if (msg == DN_KEY)
+            changes.push_back("key");
+        return std::nullopt;
+    };
+    Run([](Dialog& d) {
+        d.SetFocus(2);
+        EXPECT_TRUE(d.Paste("7*6\ntouch FILE\r\n1\t5"));
+        EXPECT_EQ(d.Text(2), "7*6touch FILE15") << "the unchanged text replaced, controls dropped";
+        EXPECT_FALSE(d.Closed()) << "a line end is no Enter";
+        EXPECT_EQ(d.Focus(), 2) << "a tab is no Tab";
+        EXPECT_TRUE(d.EditText(2, std::string(500, '1')));
+        d.Key(KEY_HOME);
+        EXPECT_TRUE(d.Paste(std::string(20, '2')));
+        EXPECT_EQ(d.Text(2), std::string(11, '2') + std::string(500, '1'))
+            << "what the field cannot hold is left out";
+        EXPECT_FALSE(d.Paste("\n\t")) << "nothing left to paste";
+        d.SetFocus(3);
+        EXPECT_FALSE(d.Paste("9")) << "read-only";
+        EXPECT_EQ(d.Text(3), "ro");
+        d.Close(-1);
+    });
+    EXPECT_EQ(changes, (std::vector<std::string>{"7*6touch FILE15", std::string(500, '1'), "key",
+                                                 std::string(11, '2') + std::string(500, '1')}));
+}

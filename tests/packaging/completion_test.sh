@@ -62,8 +62,15 @@ for option in --help --module --version $([ $has_lang -eq 1 ] && echo --lang); d
     verdict $? "'$program --<Tab>' offers '$offered', without $option"
 done
 check "$program --m" "--module"
-check "$program eval -" "--batch -a -b -c -d"
+# After the command its own options and the ones that stand anywhere; after -- a formula, no
+# option.
+check "$program eval -" "--batch --codepage --lang --module -a -b -c -d"
 check "$program eval --b" "--batch"
+check "$program info -" "--codepage --lang --module"
+check "$program eval --l" "--lang"
+check "$program eval -- -" ""
+check "$program eval -a 2 -- --" ""
+check "$program --lang English info --m" "--module"
 check "$program eval -a " ""
 check "$program eval -d 3 " ""
 check "$program --module $folder/libn" "$folder/libnumo.so"

@@ -4,7 +4,7 @@
 # the screen back with capture-pane, polling with a timeout (a sanitizer build is slow).
 # Usage: terminal_test.sh NUMO LANGUAGE-FILE CASE
 #   CASE: calculate, decimals, variables, help, close, history, history_files, utf8, russian,
-#         resize, signals, crash, keys
+#         resize, signals, crash, keys, scenarios (a table of rows; NUMO_SCENARIO=NAME runs one)
 set -uo pipefail
 # The screen is read in UTF-8: the frame's characters count as one each in the patterns.
 export LC_ALL=C.UTF-8
@@ -34,6 +34,7 @@ history_file=$work/state/numo/history
 
 cat >"$work/tmux.conf" <<'EOF'
 set -g default-terminal screen
+set -g set-clipboard on
 EOF
 
 # Runs numo as a shell command would, then records how it left the terminal.
@@ -528,6 +529,185 @@ keys_under() {
     ended 0
     [ "$(tail -n 1 "$history_file")" = "$(printf 'Numo\\\\Numoline\t%s' "$formula")" ] ||
         fail "$term: history file: $(cat "$history_file")"
+}
+
+# --- The table of scenarios: one row a line, "name | steps", the steps shell commands of the
+# small language below, run in order; a row passes when every step does. Rows run one after
+# another, each in its own window of one tmux server, and a failed row does not stop the rest.
+scenario_table() {
+    cat <<'EOF'
+# Pasted text is text: bracketed paste is on, so line ends and tabs never act as keys.
+paste_newline      | shell ; paste '7*6\ntouch FILE\n' ; formula '7*6touch FILE' ; keys Escape ; prompt ; absent FILE
+paste_tab          | dialog ; paste '1+2\t5' ; formula '1+25' ; result 26.000
+paste_cut_to_field | dialog ; paste "$(repeat 1 300)\n$(repeat 2 300)" ; keys Enter ; ended 0 ; history_last "$(repeat 1 300)$(repeat 2 211)"
+# Escape sequences that mean nothing to the dialog are read whole and dropped.
+unknown_sequence   | dialog ; hex 1b 5b 39 39 7e ; text 1 ; formula 1 ; result 1.000
+mouse_report       | dialog ; hex 1b 5b 4d 20 21 21 ; text 2 ; formula 2
+mouse_report_sgr   | dialog ; hex 1b 5b 3c 30 3b 35 3b 35 4d ; text 3 ; formula 3
+# The host's editing keys, and readline's.
+ctrl_left          | dialog ; text 'sin(a)+12' ; keys C-Left ; text 3 ; formula 'sin(a)+312'
+ctrl_right_alt_b_f | dialog ; text '12+34' ; keys Home C-Right ; text 9 ; formula '12+934' ; keys M-b ; text 8 ; formula '12+8934' ; keys M-f ; text 0 ; formula '12+89340'
+ctrl_a_ctrl_e      | dialog ; text '1+2' ; keys C-a ; text 9 ; keys C-e ; text 0 ; formula '91+20'
+ctrl_backspace     | dialog ; text '12+345' ; hex 08 ; formula '12+'
+ctrl_w             | dialog ; text '12+345' ; keys C-w ; formula '12+'
+ctrl_del           | dialog ; text '12+34' ; keys Home C-DC ; formula '34'
+ctrl_k_ctrl_u      | dialog ; text '12+34' ; keys Left Left C-k ; formula '12+' ; text 5 ; keys Left C-u ; formula 5
+shift_selects      | dialog ; text '12+34' ; keys S-Home ; text 7 ; formula 7 ; text '*89' ; keys S-Left S-Left ; text 6 ; formula '7*6'
+copy_and_paste     | dialog ; text '6*7' ; keys S-Left S-Left C-IC ; clipboard '*7' ; keys End S-IC ; formula '6*7*7' ; result 294.000
+undo               | dialog ; text '1+2' ; keys BSpace ; formula '1+' ; keys M-BSpace ; formula '1+2' ; hex 1f ; formula '1+'
+# Every signal whose default ends numo puts the terminal back first.
+signal_quit        | dialog ; signal QUIT ; ended 131
+signal_usr1        | dialog ; signal USR1 ; ended 138
+signal_usr2        | dialog ; signal USR2 ; ended 140
+signal_alrm        | dialog ; signal ALRM ; ended 142
+signal_vtalrm      | dialog ; signal VTALRM ; ended 154
+signal_prof        | dialog ; signal PROF ; ended 155
+signal_xcpu        | dialog ; signal XCPU ; ended 152
+signal_xfsz        | dialog ; signal XFSZ ; ended 153
+signal_pipe        | dialog ; signal PIPE ; ended 141
+signal_trap        | dialog ; signal TRAP ; ended 133
+signal_sys         | dialog ; signal SYS ; ended 159
+# Stopped and continued from an interactive shell: raw again, and drawn anew.
+stop_then_fg       | shell ; text 4 ; formula 4 ; signal STOP ; shows 'Stopped' ; shows '^numo-test\$' ; text fg ; keys Enter ; gone 'Stopped' ; text 2 ; formula 42 ; keys Escape ; prompt ; status 0
+ctrl_z_suspends    | shell ; text 5 ; formula 5 ; keys C-z ; shows 'Stopped' ; prompt ; alternate 0 ; text fg ; keys Enter ; gone 'Stopped' ; text 1 ; formula 51 ; keys Escape ; prompt ; status 0
+# A history file keeps its mode; a read-only one is not written, and numo says so at closing.
+history_read_only  | history_of 0444 '5*5' ; dialog ; keys C-y ; text '2*3' ; result 6.000 ; keys Enter ; shows 'the formula was not kept in the history' ; shows 'mode 0444\)' ; ended 0 ; history_mode 444 ; history_last '5*5'
+history_mode_kept  | history_of 0640 '5*5' ; dialog ; keys C-y ; text '2*3' ; result 6.000 ; keys Enter ; ended 0 ; history_mode 640 ; history_last '2*3'
+# The stand-in host's own texts in the host's language, and wrapped where the room is short.
+# A locale that asks for Russian in a character set without Cyrillic (LANG=ru is ASCII).
+locale_without_cyrillic | launch "$row" LC_ALL= LANG=ru ; shows ' Numo calculator ' ; shows 'Formula:' ; keys Escape ; ended 0
+russian_help       | dialog --lang Russian ; keys F1 ; shows '═ Помощь ═' ; keys Escape ; gone 'Помощь' ; keys Escape ; ended 0
+russian_history    | history_of 0600 '5*5' ; dialog --lang Russian ; keys C-Down ; shows '═ История ═' ; keys Escape ; gone 'История' ; keys Escape ; ended 0
+russian_too_small  | dialog --lang Russian ; resize 50 10 ; shows 'калькулятору нужно 64x15' ; keys Escape ; ended 0
+russian_lock_wait  | lock ; dialog --lang Russian ; keys C-y ; text '2*5' ; keys Enter ; shows 'Ждём файл истории' ; ended 0
+help_too_small     | dialog ; keys F1 ; shows '═ Help ═' ; resize 20 5 ; shows '^The terminal is too$' ; shows '^small for the help\.' ; keys Escape ; shows 'calculator needs' ; keys Escape ; ended 0
+EOF
+}
+
+# --- The steps of a row. `current` is the row's window, named after the row.
+repeat() { printf "%${2}s" "" | tr ' ' "$1"; }
+# dialog [ENV=VALUE...] [numo's options]: numo started as the other cases start it.
+dialog() {
+    local env=() arg
+    numo_args=
+    for arg in "$@"; do
+        if [[ $arg == *=* ]]; then env+=("$arg"); else numo_args+=" $arg"; fi
+    done
+    [[ $numo_args == *Russian* ]] && title=$(message 0 "$(dirname "$lng")/numo_ru.lng" CP866)
+    start "$row" "${env[@]}"
+}
+# shell [numo's options]: numo typed into an interactive bash, started in the work folder.
+shell() {
+    tm new-window -d -t t: -n "$row" -c "$work" \
+        "env -i PATH='$PATH' TERM=screen HOME='$work/home' XDG_STATE_HOME='$work/state' LC_ALL=C.UTF-8 ${ASAN_OPTIONS:+ASAN_OPTIONS='$ASAN_OPTIONS'} ${UBSAN_OPTIONS:+UBSAN_OPTIONS='$UBSAN_OPTIONS'} PS1='numo-test\$ ' bash --norc --noprofile -i" ||
+        fail "tmux would not open a window"
+    current=$row
+    prompt
+    type_text "'$(realpath "$numo")' $*"
+    keys Enter
+    wait_for "╔═+ $title ═+╗"
+}
+prompt() { wait_for '^numo-test\$ ?$'; }
+# status N: the shell says numo's exit status was N.
+status() {
+    type_text 'echo "status $?"'
+    keys Enter
+    wait_for "^status $1\$"
+}
+paste() {
+    printf '%b' "$1" | tm load-buffer -b numo-paste - || fail "tmux would not take the paste"
+    tm paste-buffer -p -d -b numo-paste -t "t:$current"
+}
+hex() { tm send-keys -t "t:$current" -H "$@"; }
+text() { type_text "$1"; }
+formula() { wait_for "║ $(literal "$1") +↓║"; }
+result() { wait_for "║ $(literal "$1") +║"; }
+shows() { wait_for "$1"; }
+# gone REGEX: until no line of the screen matches.
+gone() {
+    local deadline=$((SECONDS + timeout))
+    while screen | grep -qE -- "$1"; do
+        ((SECONDS < deadline)) || fail "timed out waiting for /$1/ to go"
+        sleep 0.1
+    done
+}
+absent() {
+    sleep 0.5 # anything the shell would run has run by now
+    [ ! -e "$work/$1" ] || fail "the shell ran what was pasted: $work/$1 exists"
+}
+# clipboard TEXT: the terminal's clipboard (tmux's buffer, by OSC 52) holds the text.
+clipboard() {
+    local deadline=$((SECONDS + timeout))
+    until [ "$(tm show-buffer 2>/dev/null)" = "$1" ]; do
+        ((SECONDS < deadline)) || fail "the clipboard holds '$(tm show-buffer 2>&1)', not '$1'"
+        sleep 0.1
+    done
+}
+# signal NAME: to numo, however it was started.
+signal() {
+    local pid
+    if [ -e "$work/pid.$current" ]; then
+        pid=$(numo_pid)
+    else
+        pid=$(pgrep -P "$(tm display -p -t "t:$current" '#{pane_pid}')" | head -n 1)
+    fi
+    [ -n "$pid" ] || fail "no numo to signal"
+    kill -s "$1" "$pid"
+}
+alternate() {
+    [ "$(tm display -p -t "t:$current" '#{alternate_on}')" = "$1" ] ||
+        fail "the alternate screen is $(tm display -p -t "t:$current" '#{alternate_on}'), not $1"
+}
+resize() { tm resize-window -t "t:$current" -x "$1" -y "$2"; }
+# history_of MODE TEXT: a history file of one entry, with that mode.
+history_of() {
+    mkdir -p "$(dirname "$history_file")"
+    printf 'Numo\\\\Numoline\t%s\n' "$2" >"$history_file"
+    chmod "$1" "$history_file"
+}
+history_last() {
+    [ "$(tail -n 1 "$history_file")" = "$(printf 'Numo\\\\Numoline\t%s' "$1")" ] ||
+        fail "history file: $(cat "$history_file")"
+}
+history_mode() {
+    [ "$(stat -c %a "$history_file")" = "$1" ] ||
+        fail "the history file's mode is $(stat -c %a "$history_file"), not $1"
+}
+# lock: this shell holds the history's lock for the rest of the row.
+lock() {
+    command -v flock >/dev/null || fail "flock (util-linux) is missing"
+    mkdir -p "$(dirname "$history_file")"
+    exec 9>"$history_file.lock"
+    flock -n 9 || fail "could not take the lock"
+}
+
+case_scenarios() {
+    tm -f "$work/tmux.conf" new-session -d -s t -n idle -x 100 -y 30 "sleep 86400" ||
+        fail "tmux would not start"
+    session_started=1
+    rm -rf "$work/state" # a link to each row's own folder instead
+    local row steps passed=0 failed=()
+    while IFS='|' read -r row steps; do
+        row=${row%% *}
+        [ -z "$row" ] || [[ $row == \#* ]] && continue
+        [ -n "${NUMO_SCENARIO:-}" ] && [ "$row" != "$NUMO_SCENARIO" ] && continue
+        # Each row in a subshell with a state folder of its own: fail ends the row, not the
+        # table.
+        if (
+            history_file=$work/state-$row/numo/history
+            mkdir -p "$work/state-$row"
+            ln -sfn "$work/state-$row" "$work/state"
+            eval "$steps"
+        ) </dev/null; then
+            passed=$((passed + 1))
+            echo "ok: $row"
+        else
+            failed+=("$row")
+        fi
+    done < <(scenario_table)
+    echo "scenarios: $passed passed, ${#failed[@]} failed${failed[*]:+: ${failed[*]}}"
+    current=
+    [ ${#failed[@]} -eq 0 ] || exit 1
 }
 
 declare -F "case_$case_name" >/dev/null || fail "no case '$case_name'"

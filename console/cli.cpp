@@ -68,9 +68,10 @@ constexpr const char* kUsage =
     "module's language and help files are the ones of that name, else the English ones.\n"
     "Without it the locale decides: the first of LC_ALL, LC_MESSAGES and LANG that is set,\n"
     "Russian for a ru locale, else English. --codepage N sets the host's 8-bit code page\n"
-    "(866 for Russian, else 437), in which the module's texts are; they are shown in the\n"
-    "locale's character set, and typed text goes into the code page ('?' where it lacks a\n"
-    "character). --module, --lang and --codepage may stand before or after the command.\n"
+    "(866 for Russian, else 437; one that keeps ASCII): the module's files are read in it as\n"
+    "they are, not converted (the Russian ones are in 866), and shown in the locale's\n"
+    "character set; typed text goes into the code page ('?' where it lacks a character).\n"
+    "--module, --lang and --codepage may stand before or after the command.\n"
 #ifdef NUMO_TERMINAL
     "\n"
     "With no command, numo opens the calculator in this terminal (standard input and output\n"
@@ -136,13 +137,17 @@ const std::string& OptionValue(const std::vector<std::string>& args, std::size_t
     return args[++i];
 }
 
+// The host's code page: one the system converts, of one byte a character, keeping ASCII.
 int ParseCodePage(const std::string& text) {
     bool digits = !text.empty() && text.size() <= 5 &&
                   text.find_first_not_of("0123456789") == std::string::npos;
     int number = digits ? std::stoi(text) : 0;
-    if (!hostsim::CodePage::Known(number))
-        throw UsageError("--codepage " + text +
-                         ": not a code page the system can convert (866, 437, 1251, ...)");
+    std::string unfit = digits ? hostsim::CodePage::Unfit(number) : "";
+    if (!digits || !unfit.empty())
+        throw UsageError("--codepage " + text + ": " +
+                         (digits ? "code page " + text + " " + unfit : "not a code page number") +
+                         "; the host needs an 8-bit code page that keeps ASCII (866, 437, "
+                         "1251, ...)");
     return number;
 }
 

@@ -430,6 +430,13 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"CodePageByName", {"eval", "--codepage", "cp866", "1"}, "--codepage cp866"},
         BadCase{"CodePageZero", {"info", "--codepage", "0"}, "--codepage 0"},
         BadCase{"CodePageWithoutValue", {"info", "--codepage"}, "--codepage needs a value"},
+        // Code pages the system knows but the host cannot use: EBCDIC and double-byte ones.
+        BadCase{"CodePageEbcdic500", {"--codepage", "500", "eval", "1"}, "500 does not read"},
+        BadCase{"CodePageEbcdic1047", {"eval", "--codepage", "1047", "1"}, "1047 does not read"},
+        BadCase{"CodePageEbcdicGreek", {"--codepage", "875", "info"}, "875 does not read"},
+        BadCase{"CodePageEbcdicKatakana", {"--codepage", "290", "info"}, "290 does not read"},
+        BadCase{"CodePageShiftJis", {"--codepage", "932", "eval", "1"}, "932 has characters of"},
+        BadCase{"CodePageGbk", {"--codepage", "936", "eval", "1"}, "936 has characters of"},
         BadCase{"EmptyLanguage", {"--lang", "", "info"}, "language's name is empty"},
         BadCase{"LanguageWithoutValue", {"eval", "1", "--lang"}, "--lang needs a value"},
         BadCase{"SignedDecimals", {"eval", "-d", "+5", "1"}, "whole number"}),

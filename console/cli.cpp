@@ -329,13 +329,24 @@ Block ReadBlock(const Dialog& dialog, const LanguageFile& language) {
     return block;
 }
 
-// The fields' texts are the host's: shown in the locale's character set.
-void PrintBlock(std::ostream& out, const Block& block, const hostsim::CodePage& page) {
-    out << "postfix: " << page.ToLocal(block.postfix) << "\n"
-        << "result: " << page.ToLocal(block.result) << "\n"
-        << "hex: " << page.ToLocal(block.hex) << "\n"
-        << "bin: " << page.ToLocal(block.bin) << "\n"
-        << "status: " << block.status << "\n";
+// The fields' texts are the host's: shown in the locale's character set. The block goes to the
+// stream in one write (a batch writes one a line). `after` ends it ("\n" between a batch's
+// blocks).
+void PrintBlock(std::ostream& out, const Block& block, const hostsim::CodePage& page,
+                const char* after = "") {
+    std::string text;
+    text.reserve(64 + block.postfix.size() + block.result.size() + block.bin.size());
+    text += "postfix: ";
+    page.AppendLocal(text, block.postfix);
+    text += "\nresult: ";
+    page.AppendLocal(text, block.result);
+    text += "\nhex: ";
+    page.AppendLocal(text, block.hex);
+    text += "\nbin: ";
+    page.AppendLocal(text, block.bin);
+    text += "\nstatus: " + std::to_string(block.status) + "\n";
+    text += after;
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
 void CheckDecimals(const Block& block, int decimals) {
@@ -469,13 +480,9 @@ int RunEval(const Options& options, const std::string& program, int input, std::
                 Edit(dialog, ItemFormula, typed.formula);
                 block = ReadBlock(dialog, language);
                 CheckDecimals(block, options.decimals);
-                PrintBlock(out, block, page);
-            } else {
-                // Our own text, already in the local character set.
-                out << "postfix: \nresult: " << block.result
-                    << "\nhex: \nbin: \nstatus: " << block.status << "\n";
             }
-            out << "\n";
+            // The reason for an unusable line is our own ASCII text, the same in every code page.
+            PrintBlock(out, block, page, "\n");
             CheckWritten(out);
             exitStatus = WorseStatus(exitStatus, block.status == kResultMessage  ? kExitResult
                                                  : block.status == kUnusableLine ? kExitBadLine

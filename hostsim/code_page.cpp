@@ -29,6 +29,15 @@ bool IsAscii(std::string_view text) {
     return true;
 }
 
+// Whether a table of the bytes' local texts gives each byte 0 to 127 as itself.
+bool ShowsAsciiAsIs(const std::array<std::string, 256>& toLocal) {
+    for (int byte = 0; byte < 0x80; ++byte) {
+        if (toLocal[static_cast<std::size_t>(byte)] != std::string(1, static_cast<char>(byte)))
+            return false;
+    }
+    return true;
+}
+
 #ifndef _WIN32
 std::string IconvName(int number) {
     return "CP" + std::to_string(number);
@@ -182,6 +191,7 @@ CodePage::CodePage(int number, const std::string& localCharset)
         if (encode.Step(source, local, 16) == 0 && !local.empty())
             to_local_[static_cast<std::size_t>(byte)] = local;
     }
+    ascii_shown_as_is_ = ShowsAsciiAsIs(to_local_);
 }
 
 std::string CodePage::ToHost(std::string_view local, bool* incomplete) const {
@@ -268,6 +278,7 @@ CodePage::CodePage(int number, const std::string& localCharset)
             1)
             to_host_.emplace(static_cast<char32_t>(ch), static_cast<unsigned char>(byte));
     }
+    ascii_shown_as_is_ = ShowsAsciiAsIs(to_local_);
 }
 
 std::string CodePage::ToHost(std::string_view local, bool* incomplete) const {
@@ -297,9 +308,17 @@ CodePage::~CodePage() = default;
 std::string CodePage::ToLocal(std::string_view host) const {
     std::string local;
     local.reserve(host.size());
+    AppendLocal(local, host);
+    return local;
+}
+
+void CodePage::AppendLocal(std::string& local, std::string_view host) const {
+    if (ascii_shown_as_is_ && IsAscii(host)) {
+        local.append(host);
+        return;
+    }
     for (char byte : host)
         local += to_local_[static_cast<unsigned char>(byte)];
-    return local;
 }
 
 } // namespace numo::hostsim

@@ -39,8 +39,11 @@ public:
     static std::string Unfit(int number);
 
     // Host text in the local character set: every byte as its character, or '?' where the local
-    // set has none (or the code page gives the byte no character).
+    // set has none (or the code page gives the byte no character). Text that is all ASCII is
+    // copied as it is where both sides keep ASCII.
     std::string ToLocal(std::string_view host) const;
+    // The same, appended to `local`.
+    void AppendLocal(std::string& local, std::string_view host) const;
     // One host byte as local text: what one screen cell shows.
     const std::string& CellText(unsigned char byte) const { return to_local_[byte]; }
 
@@ -61,6 +64,7 @@ private:
     std::unordered_map<char32_t, unsigned char> to_host_; // every character the page has
     std::string local_charset_;
     bool local_keeps_ascii_ = false; // the local set reads the bytes 0 to 127 as ASCII
+    bool ascii_shown_as_is_ = false; // ToLocal gives each byte 0 to 127 as itself
     std::unique_ptr<Decoder> decoder_;
 };
 

@@ -447,6 +447,26 @@ INSTANTIATE_TEST_SUITE_P(
                   "postfix: 1 1 +\nresult: 2.000\nhex: 2\n", kExitResult, "", 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// With descriptors 0, 1 and 2 closed, none of the program's own files (the module, its language
+// and help files) is opened as one of them: it would be read as standard input or written to as
+// output. strace shows each open's descriptor; where it cannot trace (no ptrace in a sandbox),
+// the test is skipped.
+TEST(Cli, ClosedStandardDescriptorsAreNotReused) {
+    const char* script = "log=$(mktemp) || exit 99\n"
+                         "strace -f -qq -o \"$log\" -e trace=open,openat sh -c "
+                         "'exec \"$NUMO\" eval --batch <&- >&- 2>&-' >/dev/null 2>&1\n"
+                         "if ! grep -q 'libnumo[.]so\"' \"$log\"; then echo cannot trace; rm -f "
+                         "\"$log\"; exit 0; fi\n"
+                         "grep -E '(libnumo[.]so|[.]lng|[.]hlf)\".* = [012]$' \"$log\"\n"
+                         "rm -f \"$log\"; exit 0\n";
+    Outcome outcome = RunProgram("/bin/sh", {"-c", script}, "", "", "", "",
+                                 {"LC_ALL=C.UTF-8", std::string("NUMO=") + NUMO_PROGRAM});
+    if (outcome.out == "cannot trace\n")
+        GTEST_SKIP() << "strace cannot trace here: " << outcome.err;
+    EXPECT_EQ(outcome.out, "") << "opened as a standard descriptor";
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+}
+
 // --- Bad input or an unusable module: one line on standard error, the exit status of the kind of
 // fault (2 the user's, 3 the module's), nothing on standard output.
 struct BadCase {

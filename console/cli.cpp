@@ -2,6 +2,7 @@
 #include "console/cli.h"
 
 #include "console/exit_status.h"
+#include "console/line_reader.h"
 #include "console/module_path.h"
 #include "far/calculator_contract.h"
 #include "hostsim/code_page.h"
@@ -25,7 +26,6 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
-#include <istream>
 #include <optional>
 #include <ostream>
 #include <string_view>
@@ -60,7 +60,9 @@ constexpr const char* kUsage =
     "the postfix form, the result, its integer part in hexadecimal and binary, and the number\n"
     "of the message shown (8: a result). Numbers are typed with a point; the result is\n"
     "printed in the locale, as the host prints it (25,000 in a Russian one; LC_ALL=C: 25.000).\n"
-    "--batch reads one formula per line from standard input into the same open dialog.\n"
+    "--batch reads one formula per line from standard input into the same open dialog, and\n"
+    "prints each line's block as soon as the line is there; a line that cannot be typed gets\n"
+    "a block saying why (status: -1) and the batch goes on.\n"
     "A formula that starts with '-' goes after --. info prints the plug-in's menu entry, the\n"
     "module file loaded (the one beside this program, else the installed one, in the numo\n"
     "folder of the library folder, found from this program's real path) and the languages\n"
@@ -69,10 +71,11 @@ constexpr const char* kUsage =
     "module's language and help files are the ones of that name, else the English ones.\n"
     "Without it the locale decides: the first of LC_ALL, LC_MESSAGES and LANG that is set,\n"
     "Russian for a ru locale whose character set can show it, else English (info says why).\n"
-    "--codepage N sets the host's 8-bit code page (866 for Russian, else 437), in which the\n"
-    "module's texts are; they are shown in the locale's character set, and typed text goes\n"
-    "into the code page ('?' where it lacks a character). --module, --lang and --codepage may\n"
-    "stand before or after the command.\n"
+    "--codepage N sets the host's 8-bit code page (866 for Russian, else 437; one that keeps\n"
+    "ASCII): the module's files are read in it as they are, not converted (the Russian ones\n"
+    "are in 866), and shown in the locale's character set; typed text goes into the code\n"
+    "page ('?' where it lacks a character). --module, --lang and --codepage may stand before\n"
+    "or after the command.\n"
 #ifdef NUMO_TERMINAL
     "\n"
     "With no command, numo opens the calculator in this terminal (standard input and output\n"
@@ -93,6 +96,7 @@ void PrintUsage(std::ostream& out) {
     out << kUsage << "\nExit status:\n";
     for (const ExitStatusRow& row : kExitStatuses)
         out << "  " << row.status << "  " << row.meaning << "\n";
+    out << kBatchStatusOrder << "\n";
 }
 
 Failure UsageError(const std::string& message) {
@@ -144,13 +148,17 @@ const std::string& OptionValue(const std::vector<std::string>& args, std::size_t
     return args[++i];
 }
 
+// The host's code page: one the system converts, of one byte a character, keeping ASCII.
 int ParseCodePage(const std::string& text) {
     bool digits = !text.empty() && text.size() <= 5 &&
                   text.find_first_not_of("0123456789") == std::string::npos;
     int number = digits ? std::stoi(text) : 0;
-    if (!hostsim::CodePage::Known(number))
-        throw UsageError("--codepage " + text +
-                         ": not a code page the system can convert (866, 437, 1251, ...)");
+    std::string unfit = digits ? hostsim::CodePage::Unfit(number) : "";
+    if (!digits || !unfit.empty())
+        throw UsageError("--codepage " + text + ": " +
+                         (digits ? "code page " + text + " " + unfit : "not a code page number") +
+                         "; the host needs an 8-bit code page that keeps ASCII (866, 437, "
+                         "1251, ...)");
     return number;
 }
 
@@ -332,13 +340,24 @@ Block ReadBlock(const Dialog& dialog, const LanguageFile& language) {
     return block;
 }
 
-// The fields' texts are the host's: shown in the locale's character set.
-void PrintBlock(std::ostream& out, const Block& block, const hostsim::CodePage& page) {
-    out << "postfix: " << page.ToLocal(block.postfix) << "\n"
-        << "result: " << page.ToLocal(block.result) << "\n"
-        << "hex: " << page.ToLocal(block.hex) << "\n"
-        << "bin: " << page.ToLocal(block.bin) << "\n"
-        << "status: " << block.status << "\n";
+// The fields' texts are the host's: shown in the locale's character set. The block goes to the
+// stream in one write (a batch writes one a line). `after` ends it ("\n" between a batch's
+// blocks).
+void PrintBlock(std::ostream& out, const Block& block, const hostsim::CodePage& page,
+                const char* after = "") {
+    std::string text;
+    text.reserve(64 + block.postfix.size() + block.result.size() + block.bin.size());
+    text += "postfix: ";
+    page.AppendLocal(text, block.postfix);
+    text += "\nresult: ";
+    page.AppendLocal(text, block.result);
+    text += "\nhex: ";
+    page.AppendLocal(text, block.hex);
+    text += "\nbin: ";
+    page.AppendLocal(text, block.bin);
+    text += "\nstatus: " + std::to_string(block.status) + "\n";
+    text += after;
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
 void CheckDecimals(const Block& block, int decimals) {
@@ -390,22 +409,40 @@ std::string Typed(const std::string& text, const hostsim::CodePage& page, const 
     return host;
 }
 
-std::vector<std::string> ReadBatch(std::istream& in, const hostsim::CodePage& page) {
-    std::vector<std::string> formulas;
-    std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
-        if (!line.empty() && line.back() == '\r') // a line end written on Windows
-            line.pop_back();
-        if (line.find('\0') != std::string::npos)
-            throw UsageError("line " + std::to_string(number) +
-                             " of the input holds a NUL byte, which no field can hold");
-        formulas.push_back(Typed(line, page, "line " + std::to_string(number) + " of the input"));
-    }
-    return formulas;
+// A character of the local set takes at most this many bytes (UTF-8, GB18030): a line of more
+// bytes than the field's characters times this is too long before it is converted, and no more
+// of it is held.
+constexpr std::size_t kMaxBytesPerCharacter = 4;
+
+// The formula of a batch's line as host characters, or why it cannot be typed.
+struct BatchLine {
+    std::string formula;
+    std::string unusable; // "" when the formula can be typed
+};
+
+BatchLine TypeLine(const LineReader::Line& line, long long number, const hostsim::CodePage& page) {
+    std::string which = "line " + std::to_string(number);
+    if (line.hasNul)
+        return {"", which + " holds a NUL byte, which no field can hold"};
+    std::string field = " long; the field holds at most " + std::to_string(Dialog::kMaxTextLength);
+    if (line.Cut())
+        return {"",
+                which + " is " + std::to_string(line.length) + " bytes" + field + " characters"};
+    std::string host = page.ToHost(line.text);
+    if (host.size() > static_cast<std::size_t>(Dialog::kMaxTextLength))
+        return {"", which + " is " + std::to_string(host.size()) + " characters" + field};
+    return {std::move(host), ""};
 }
 
-int RunEval(const Options& options, const std::string& program, std::istream& in,
-            std::ostream& out) {
+// A batch's exit status so far and one line's: the worse of the two (5 over 1 over 0).
+int WorseStatus(int batch, int line) {
+    auto rank = [](int status) {
+        return status == kExitBadLine ? 2 : status == kExitMessage ? 1 : 0;
+    };
+    return rank(line) > rank(batch) ? line : batch;
+}
+
+int RunEval(const Options& options, const std::string& program, int input, std::ostream& out) {
     hostsim::CodePage page(options.codePage, hostsim::LocaleCharset());
     std::optional<std::string> variables[3];
     for (int v = 0; v < 3; ++v) {
@@ -413,36 +450,54 @@ int RunEval(const Options& options, const std::string& program, std::istream& in
             variables[v] = Typed(*options.variables[v], page,
                                  std::string("the value of -") + static_cast<char>('a' + v));
     }
-    std::vector<std::string> formulas;
-    if (options.batch)
-        formulas = ReadBatch(in, page);
-    else
-        formulas.push_back(Typed(*options.formula, page, "the formula"));
+    std::optional<std::string> formula;
+    if (!options.batch)
+        formula = Typed(*options.formula, page, "the formula");
 
     Session session(ModulePath(options, program), options.language);
     const LanguageFile& language = session.host.Language();
     int exitStatus = kExitResult;
+    // Each line is typed as soon as it is read and its block written before more input is
+    // waited for: what was written goes out whenever the reader must read again.
+    LineReader reader(input, "standard input", Dialog::kMaxTextLength * kMaxBytesPerCharacter,
+                      [&out] {
+                          out.flush();
+                          CheckWritten(out);
+                      });
     RunCalculator(session, [&](Dialog& dialog) {
         for (int v = 0; v < 3; ++v) {
             if (variables[v])
                 Edit(dialog, kVariableItems[v], *variables[v]);
         }
-        // The decimals carry over from one formula to the next, as they do for a user. A single
-        // formula goes in first: the decimals are then set on its result, as a user would.
-        if (options.batch)
+        if (formula) {
+            // A single formula goes in first: the decimals are then set on its result, as a
+            // user would.
+            Edit(dialog, ItemFormula, *formula);
             SetDecimals(dialog, options.decimals);
-        for (const std::string& formula : formulas) {
-            Edit(dialog, ItemFormula, formula);
-            if (!options.batch)
-                SetDecimals(dialog, options.decimals);
             Block block = ReadBlock(dialog, language);
             CheckDecimals(block, options.decimals);
             PrintBlock(out, block, page);
-            if (options.batch)
-                out << "\n";
             CheckWritten(out);
-            if (block.status != kResultMessage)
-                exitStatus = kExitMessage;
+            exitStatus = block.status == kResultMessage ? kExitResult : kExitMessage;
+            return;
+        }
+        // The decimals carry over from one formula to the next, as they do for a user.
+        SetDecimals(dialog, options.decimals);
+        LineReader::Line line;
+        for (long long number = 1; reader.Next(&line); ++number) {
+            BatchLine typed = TypeLine(line, number, page);
+            Block block{"", typed.unusable, "", "", kUnusableLine};
+            if (typed.unusable.empty()) {
+                Edit(dialog, ItemFormula, typed.formula);
+                block = ReadBlock(dialog, language);
+                CheckDecimals(block, options.decimals);
+            }
+            // The reason for an unusable line is our own ASCII text, the same in every code page.
+            PrintBlock(out, block, page, "\n");
+            CheckWritten(out);
+            exitStatus = WorseStatus(exitStatus, block.status == kResultMessage  ? kExitResult
+                                                 : block.status == kUnusableLine ? kExitBadLine
+                                                                                 : kExitMessage);
         }
     });
     return exitStatus;
@@ -548,7 +603,7 @@ void PrintHelp(std::ostream& out) {
     }
 }
 
-int Run(const std::vector<std::string>& args, const std::string& program, std::istream& in,
+int Run(const std::vector<std::string>& args, const std::string& program, int input,
         std::ostream& out, std::ostream& err) {
     Options options = ParseCommandLine(args);
     switch (options.command) {
@@ -559,7 +614,7 @@ int Run(const std::vector<std::string>& args, const std::string& program, std::i
         out << "numo " << NUMO_VERSION << "\n";
         return kExitResult;
     case Command::Eval:
-        return RunEval(options, program, in, out);
+        return RunEval(options, program, input, out);
     case Command::Info:
         return RunInfo(options, program, out);
     case Command::Interactive:
@@ -574,10 +629,10 @@ int Run(const std::vector<std::string>& args, const std::string& program, std::i
 }
 } // namespace
 
-int RunCli(const std::vector<std::string>& args, const std::string& program, std::istream& in,
+int RunCli(const std::vector<std::string>& args, const std::string& program, int input,
            std::ostream& out, std::ostream& err) {
     try {
-        int status = Run(args, program, in, out, err);
+        int status = Run(args, program, input, out, err);
         // A stream that failed already keeps the errno of its failed write: nothing since
         // touched errno (a long batch checks after each block instead).
         if (out) {

@@ -13,7 +13,13 @@ enum ExitStatus : int {
     kExitUsage = 2,
     kExitModule = 3,
     kExitOutput = 4,
+    kExitBadLine = 5,
+    kExitInput = 6,
 };
+
+// The status line of a --batch block for a line that could not be typed: no message of the
+// module's (0 to 33) ever has it.
+inline constexpr int kUnusableLine = -1;
 
 // The table `numo --help` prints (the README shows the same).
 struct ExitStatusRow {
@@ -29,7 +35,15 @@ inline constexpr ExitStatusRow kExitStatuses[] = {
                   "     module, missing entry points, no dialog opened, a missing or malformed\n"
                   "     language or help file, decimals not as set"},
     {kExitOutput, "writing the output failed"},
+    {kExitBadLine, "--batch: a line could not be typed (longer than the field, a NUL byte); its\n"
+                   "     block says why, with status: -1, and the lines after it go on"},
+    {kExitInput, "reading standard input failed (closed, a folder, a read error)"},
 };
+
+// How the statuses of a batch's lines make the batch's: printed under the table.
+inline constexpr const char* kBatchStatusOrder =
+    "A batch exits with the worst of its lines: 5 over 1 over 0; a failure that ends it\n"
+    "(2, 3, 4, 6) wins over them.";
 
 // A failure that ends the command: what() is one sentence for the user, naming what is at fault.
 class Failure : public std::runtime_error {

@@ -15,6 +15,7 @@
 #include <optional>
 #include <stdexcept>
 #include <thread>
+#include <unordered_set>
 #include <utility>
 
 namespace numo::console {
@@ -99,6 +100,30 @@ std::optional<std::string> Unescape(std::string_view text) {
     return out;
 }
 
+// One key per distinct entry, for finding repeats: the name's length keeps name and text apart.
+std::string EntryKey(const Entry& entry) {
+    return std::to_string(entry.name.size()) + ":" + entry.name + entry.text;
+}
+
+// Entries without repeats, the newest of equal entries staying where it stands: one pass from
+// the newest back, so that a file at the size cap (some 200,000 lines) reads in linear time.
+void DropRepeats(std::vector<Entry>& entries) {
+    std::unordered_set<std::string> seen;
+    seen.reserve(entries.size());
+    std::vector<bool> repeat(entries.size());
+    for (std::size_t i = entries.size(); i-- > 0;)
+        repeat[i] = !seen.insert(EntryKey(entries[i])).second;
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (repeat[i])
+            continue;
+        if (kept != i)
+            entries[kept] = std::move(entries[i]);
+        ++kept;
+    }
+    entries.resize(kept);
+}
+
 // The entries of a file's contents, oldest first, without the lines that do not read and without
 // repeats (the newest of equal entries stays).
 std::vector<Entry> Parse(std::string_view contents) {
@@ -117,10 +142,9 @@ std::vector<Entry> Parse(std::string_view contents) {
         if (!name || !text || name->empty() || text->empty() ||
             text->size() > static_cast<std::size_t>(hostsim::Dialog::kMaxTextLength))
             continue;
-        Entry entry{std::move(*name), std::move(*text)};
-        entries.erase(std::remove(entries.begin(), entries.end(), entry), entries.end());
-        entries.push_back(std::move(entry));
+        entries.push_back(Entry{std::move(*name), std::move(*text)});
     }
+    DropRepeats(entries);
     return entries;
 }
 
@@ -330,14 +354,16 @@ void FileHistory::Write(const std::string& name, const std::string& text) {
     entries.push_back(added);
     std::size_t inList = static_cast<std::size_t>(std::count_if(
         entries.begin(), entries.end(), [&](const Entry& e) { return e.name == name; }));
-    for (auto it = entries.begin(); inList > cap_ && it != entries.end();) {
-        if (it->name == name) {
-            it = entries.erase(it);
-            --inList;
-        } else {
-            ++it;
-        }
-    }
+    // The oldest of the list beyond the cap go, in one pass.
+    std::size_t excess = inList > cap_ ? inList - cap_ : 0;
+    entries.erase(std::remove_if(entries.begin(), entries.end(),
+                                 [&](const Entry& e) {
+                                     if (excess == 0 || e.name != name)
+                                         return false;
+                                     --excess;
+                                     return true;
+                                 }),
+                  entries.end());
 
     std::string contents;
     for (const Entry& entry : entries)

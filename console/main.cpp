@@ -17,10 +17,35 @@
 #include <string>
 #include <vector>
 
-#ifdef _WIN32
 #include <fcntl.h>
+
+#ifdef _WIN32
 #include <io.h>
+#else
+#include <unistd.h>
+
+#include <cerrno>
 #endif
+
+namespace {
+#ifndef _WIN32
+// A descriptor 0, 1 or 2 that whoever started numo closed would be the number of the next file
+// opened: the module or a language file read as standard input, or written to as its output.
+// /dev/null takes each such number, opened the wrong way round, so that every read or write
+// there fails with EBADF as on the closed descriptor.
+void HoldClosedStandardDescriptors() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+            continue;
+        int held = open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
+        if (held >= 0 && held != fd) {
+            dup2(held, fd);
+            close(held);
+        }
+    }
+}
+#endif
+} // namespace
 
 int main(int argc, char** argv) {
     // The user's locale for the whole process, once, as the host does at start-up: the module
@@ -37,12 +62,16 @@ int main(int argc, char** argv) {
 #endif
     }
 #ifdef _WIN32
-    // Lines end in "\n" on every system, also when standard output is a pipe or a file.
+    // Lines end in "\n" on every system, also when standard output is a pipe or a file; lines
+    // read keep their "\r\n", which --batch takes as a line end.
     _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stdin), _O_BINARY);
+#else
+    HoldClosedStandardDescriptors();
 #endif
     // Nothing here writes through C's stdio: the streams need not keep in step with it, and each
     // `<<` of a batch's blocks no longer goes through a stdio call of its own.
     std::ios::sync_with_stdio(false);
     std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-    return numo::console::RunCli(args, argc > 0 ? argv[0] : "numo", std::cin, std::cout, std::cerr);
+    return numo::console::RunCli(args, argc > 0 ? argv[0] : "numo", 0, std::cout, std::cerr);
 }

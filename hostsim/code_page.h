@@ -13,6 +13,7 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -22,30 +23,49 @@ namespace numo::hostsim {
 class CodePage {
 public:
     // The code page of that number, between it and localCharset (an iconv name; "" for the
-    // locale's, see LocaleCharset). Throws HostError when either is unknown to the system.
+    // locale's, see LocaleCharset). Throws HostError when either is unknown to the system or
+    // the code page cannot be the host's (see Unfit).
     explicit CodePage(int number, const std::string& localCharset = "");
+    ~CodePage();
+    CodePage(const CodePage&) = delete;
+    CodePage& operator=(const CodePage&) = delete;
 
     int Number() const { return number_; }
-    // Whether the system can convert text of code page `number`.
-    static bool Known(int number);
+    // Why code page `number` cannot be the host's, as the end of a sentence ("is unknown to
+    // iconv"); "" when it can. The host lays text out one byte a character and its modules write
+    // their formulas in ASCII, so only a code page the system knows, of one byte per character,
+    // that reads the bytes 0 to 127 as ASCII is fit: not EBCDIC (500, 1047), not a double-byte
+    // one (932, 936). The system's own converter is asked, byte by byte.
+    static std::string Unfit(int number);
 
     // Host text in the local character set: every byte as its character, or '?' where the local
-    // set has none (or the code page gives the byte no character).
+    // set has none (or the code page gives the byte no character). Text that is all ASCII is
+    // copied as it is where both sides keep ASCII.
     std::string ToLocal(std::string_view host) const;
+    // The same, appended to `local`.
+    void AppendLocal(std::string& local, std::string_view host) const;
     // One host byte as local text: what one screen cell shows.
     const std::string& CellText(unsigned char byte) const { return to_local_[byte]; }
 
     // Local text in host bytes: each character becomes its one byte, or '?' when the code page
     // lacks it; each byte of an invalid sequence becomes '?'. With `incomplete` given, a
     // character cut off at the end of the text is left out and *incomplete set (the rest of it
-    // may still come from the keyboard); without it, such an end is one '?'.
+    // may still come from the keyboard); without it, such an end is one '?'. Text that is all
+    // ASCII is the same in both (every code page here keeps ASCII, and so does the local set
+    // when checked so), and is copied as it is; other text goes through the converter in one
+    // pass. Not for use from two threads at once: the converter is kept between calls.
     std::string ToHost(std::string_view local, bool* incomplete = nullptr) const;
 
 private:
+    class Decoder; // the local character set's converter, kept open
+
     int number_;
     std::array<std::string, 256> to_local_;
-    std::unordered_map<char32_t, unsigned char> to_host_; // beyond ASCII
+    std::unordered_map<char32_t, unsigned char> to_host_; // every character the page has
     std::string local_charset_;
+    bool local_keeps_ascii_ = false; // the local set reads the bytes 0 to 127 as ASCII
+    bool ascii_shown_as_is_ = false; // ToLocal gives each byte 0 to 127 as itself
+    std::unique_ptr<Decoder> decoder_;
 };
 
 // The character set of the process's locale (LC_CTYPE), which the host program sets once from

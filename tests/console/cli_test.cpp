@@ -348,6 +348,126 @@ TEST(Cli, BatchRunsEachLineAsAnEditOfTheSameDialog) {
     EXPECT_EQ(outcome.status, 0);
 }
 
+// --- --batch as a filter, each row a shell command line around the program ($NUMO): lines are
+// answered as they come, a bad line fails only itself, and standard input or output that cannot
+// be used ends the batch in one line. A row that would wait for ever is killed after
+// kChildSeconds and fails.
+struct StreamRow {
+    const char* name;
+    std::string script;
+    std::string out;
+    int status;
+    std::string err = ""; // standard error exactly, unless errLines is set
+    int errLines = -1;    // at most this many lines on standard error, each from numo
+};
+
+std::ostream& operator<<(std::ostream& os, const StreamRow& row) {
+    return os << row.name;
+}
+
+class Streaming : public ::testing::TestWithParam<StreamRow> {};
+
+TEST_P(Streaming, AnswersEachLineAndFailsOnlyWhatIsBad) {
+    const StreamRow& row = GetParam();
+    Outcome outcome = RunProgram("/bin/sh", {"-c", row.script}, "", "", "", "",
+                                 {"LC_ALL=C.UTF-8", std::string("NUMO=") + NUMO_PROGRAM});
+    EXPECT_EQ(outcome.out, row.out) << outcome.err;
+    EXPECT_EQ(outcome.status, row.status) << outcome.err;
+    if (row.errLines < 0) {
+        EXPECT_EQ(outcome.err, row.err);
+        return;
+    }
+    std::istringstream lines(outcome.err);
+    int count = 0;
+    for (std::string line; std::getline(lines, line); ++count)
+        EXPECT_EQ(line.rfind("numo: ", 0), 0u) << line;
+    EXPECT_LE(count, row.errLines) << outcome.err;
+}
+
+// The block of a line that cannot be typed.
+std::string UnusableBlock(const std::string& why) {
+    return Block("", why, "", "", kUnusableLine) + "\n";
+}
+
+const std::string kTwo = Block("1 1 +", "2.000", "2", "10", 8) + "\n";
+const std::string kFour = Block("2 2 *", "4.000", "4", "100", 8) + "\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, Streaming,
+    ::testing::Values(
+        // A coprocess writes a line and reads its whole block before it writes the next: numo
+        // must answer without waiting for more input.
+        StreamRow{"CoprocessGetsItsAnswerBeforeTheNextLine",
+                  "d=$(mktemp -d) && mkfifo \"$d/in\" \"$d/out\" || exit 99\n"
+                  "\"$NUMO\" eval --batch <\"$d/in\" >\"$d/out\" &\n"
+                  "exec 3>\"$d/in\" 4<\"$d/out\"\n"
+                  "echo '6*7' >&3\n"
+                  "n=0; while [ $n -lt 6 ]; do IFS= read -r l <&4; echo \"$l\"; n=$((n+1)); done\n"
+                  "echo '1+1' >&3; exec 3>&-\n"
+                  "cat <&4; wait $!; s=$?; rm -r \"$d\"; exit $s\n",
+                  Block("6 7 *", "42.000", "2A", "101010", 8) + "\n" + kTwo, kExitResult},
+        // Bad lines among good ones: each gets its own block and the batch goes on; the exit
+        // status is the worst line's (an unusable line over a message over a result).
+        StreamRow{"BadLinesKeepTheBlocksAroundThem",
+                  "{ printf '1+1\\n%0512d\\n1/0\\n2\\0003\\n' 7; printf 'ж%.0s' $(seq 600);"
+                  "  printf '\\n'; head -c 3000000 /dev/zero | tr '\\0' 7;"
+                  "  printf '\\r\\n2*2'; } | \"$NUMO\" eval --batch",
+                  kTwo +
+                      UnusableBlock("line 2 is 512 characters long; the field holds at most 511") +
+                      MessageBlock("1 0 /", MsgDivByZero) + "\n" +
+                      UnusableBlock("line 4 holds a NUL byte, which no field can hold") +
+                      UnusableBlock("line 5 is 600 characters long; the field holds at most 511") +
+                      UnusableBlock("line 6 is 3000000 bytes long; the field holds at most 511 "
+                                    "characters") +
+                      kFour,
+                  kExitBadLine},
+        // The longest line that fits, with a Windows line end, and a message: status 1.
+        StreamRow{"LongestLineAndAMessage",
+                  "{ printf '%0511d\\r\\n' 5; echo 1/0; } | \"$NUMO\" eval --batch",
+                  Block(std::string(510, '0') + "5", "5.000", "5", "101", 8) + "\n" +
+                      MessageBlock("1 0 /", MsgDivByZero) + "\n",
+                  kExitMessage},
+        StreamRow{"ClosedInputFails", "\"$NUMO\" eval --batch <&-", "", kExitInput,
+                  "numo: cannot read standard input: " + std::string(std::strerror(EBADF)) + "\n"},
+        StreamRow{"FolderAsInputFails", "\"$NUMO\" eval --batch </", "", kExitInput,
+                  "numo: cannot read standard input: " + std::string(std::strerror(EISDIR)) + "\n"},
+        // The waiting shell's memory read from address 0: the kernel's error, EIO.
+        StreamRow{"ReadErrorFails", "\"$NUMO\" eval --batch </proc/$$/mem", "", kExitInput,
+                  "numo: cannot read standard input: " + std::string(std::strerror(EIO)) + "\n"},
+        // A formula given as an argument needs no standard input; a closed output fails.
+        StreamRow{"FormulaNeedsNoInput", "\"$NUMO\" eval 2*2 <&-",
+                  Block("2 2 *", "4.000", "4", "100", 8), kExitResult},
+        StreamRow{"ClosedOutputFails", "\"$NUMO\" eval 2*2 >&- || echo \"status $?\"", "status 4\n",
+                  kExitResult,
+                  "numo: cannot write to standard output: " + std::string(std::strerror(EBADF)) +
+                      "\n"},
+        // An endless input whose reader stops after three lines: numo ends with it, saying at
+        // most that the pipe broke (when SIGPIPE is ignored).
+        StreamRow{"HeadEndsAnEndlessInput",
+                  "yes 1+1 2>/dev/null | \"$NUMO\" eval --batch | head -n 3",
+                  "postfix: 1 1 +\nresult: 2.000\nhex: 2\n", kExitResult, "", 1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// With descriptors 0, 1 and 2 closed, none of the program's own files (the module, its language
+// and help files) is opened as one of them: it would be read as standard input or written to as
+// output. strace shows each open's descriptor; where it cannot trace (no ptrace in a sandbox),
+// the test is skipped.
+TEST(Cli, ClosedStandardDescriptorsAreNotReused) {
+    const char* script = "log=$(mktemp) || exit 99\n"
+                         "strace -f -qq -o \"$log\" -e trace=open,openat sh -c "
+                         "'exec \"$NUMO\" eval --batch <&- >&- 2>&-' >/dev/null 2>&1\n"
+                         "if ! grep -q 'libnumo[.]so\"' \"$log\"; then echo cannot trace; rm -f "
+                         "\"$log\"; exit 0; fi\n"
+                         "grep -E '(libnumo[.]so|[.]lng|[.]hlf)\".* = [012]$' \"$log\"\n"
+                         "rm -f \"$log\"; exit 0\n";
+    Outcome outcome = RunProgram("/bin/sh", {"-c", script}, "", "", "", "",
+                                 {"LC_ALL=C.UTF-8", std::string("NUMO=") + NUMO_PROGRAM});
+    if (outcome.out == "cannot trace\n")
+        GTEST_SKIP() << "strace cannot trace here: " << outcome.err;
+    EXPECT_EQ(outcome.out, "") << "opened as a standard descriptor";
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+}
+
 // --- Bad input or an unusable module: one line on standard error, the exit status of the kind of
 // fault (2 the user's, 3 the module's), nothing on standard output.
 struct BadCase {
@@ -388,16 +508,6 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{
             "DecimalsAboveLimit", {"eval", "-d", std::to_string(kMaxPrecision + 1), "1"}, "limit"},
         BadCase{"HugeDecimals", {"eval", "-d", "99999999999999999999", "1"}, "limit"},
-        BadCase{"LongBatchLine",
-                {"eval", "--batch"},
-                "line 2 of the input",
-                "1\n" + std::string(512, '2') + "\n"},
-        BadCase{"NulInBatchLine",
-                {"eval", "--batch"},
-                "NUL",
-                std::string("1\0"
-                            "2\n",
-                            4)},
         BadCase{"UnknownCommand", {"frobnicate"}, "unknown command"},
         BadCase{"UnknownGlobalOption", {"--bogus"}, "unknown option '--bogus'"},
         BadCase{"InfoWithWords", {"info", "extra"}, "extra"},
@@ -431,6 +541,13 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"CodePageByName", {"eval", "--codepage", "cp866", "1"}, "--codepage cp866"},
         BadCase{"CodePageZero", {"info", "--codepage", "0"}, "--codepage 0"},
         BadCase{"CodePageWithoutValue", {"info", "--codepage"}, "--codepage needs a value"},
+        // Code pages the system knows but the host cannot use: EBCDIC and double-byte ones.
+        BadCase{"CodePageEbcdic500", {"--codepage", "500", "eval", "1"}, "500 does not read"},
+        BadCase{"CodePageEbcdic1047", {"eval", "--codepage", "1047", "1"}, "1047 does not read"},
+        BadCase{"CodePageEbcdicGreek", {"--codepage", "875", "info"}, "875 does not read"},
+        BadCase{"CodePageEbcdicKatakana", {"--codepage", "290", "info"}, "290 does not read"},
+        BadCase{"CodePageShiftJis", {"--codepage", "932", "eval", "1"}, "932 has characters of"},
+        BadCase{"CodePageGbk", {"--codepage", "936", "eval", "1"}, "936 has characters of"},
         BadCase{"EmptyLanguage", {"--lang", "", "info"}, "language's name is empty"},
         BadCase{"LanguageWithoutValue", {"eval", "1", "--lang"}, "--lang needs a value"},
         BadCase{"SignedDecimals", {"eval", "-d", "+5", "1"}, "whole number"}),
@@ -798,6 +915,7 @@ TEST(Cli, VersionAndHelp) {
         std::string line = "\n  " + std::to_string(row.status) + "  " + row.meaning + "\n";
         EXPECT_NE(outcome.out.find(line), std::string::npos) << line;
     }
+    EXPECT_NE(outcome.out.find(std::string("\n") + kBatchStatusOrder + "\n"), std::string::npos);
     // The help file's topic follows the usage: every function and both keys.
     for (const char* word :
          {"sin cos tan cot", "asin acos atan acot", "ln lg", "exp", "sqrt sqr", "trunc frac",

@@ -86,13 +86,65 @@ TEST(CodePage, OneByteIsOneCell) {
         EXPECT_FALSE(page.CellText(static_cast<unsigned char>(byte)).empty()) << byte;
 }
 
-TEST(CodePage, UnknownCodePagesAndCharsetsAreRefused) {
-    EXPECT_TRUE(CodePage::Known(866));
-    EXPECT_TRUE(CodePage::Known(437));
-    EXPECT_FALSE(CodePage::Known(12345));
-    EXPECT_FALSE(CodePage::Known(0));
-    EXPECT_FALSE(CodePage::Known(-866));
-    EXPECT_THROW(CodePage(12345, "UTF-8"), HostError);
+// Only a code page of one byte a character that keeps ASCII can be the host's.
+struct FitRow {
+    const char* name;
+    int number;
+    const char* unfit; // "" when fit
+};
+
+void PrintTo(const FitRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class Fitness : public ::testing::TestWithParam<FitRow> {};
+
+TEST_P(Fitness, OnlyEightBitPagesThatKeepAsciiAreFit) {
+    const FitRow& row = GetParam();
+    EXPECT_EQ(CodePage::Unfit(row.number), row.unfit);
+    if (row.unfit[0] != '\0')
+        EXPECT_THROW(CodePage(row.number, "UTF-8"), HostError);
+    else
+        EXPECT_EQ(CodePage(row.number, "UTF-8").ToHost("a+1"), "a+1");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CodePage, Fitness,
+    ::testing::Values(FitRow{"Oem866", 866, ""}, FitRow{"Oem437", 437, ""},
+                      FitRow{"Windows1251", 1251, ""},
+                      // Windows-1255 holds a letter back to see whether a point follows it.
+                      FitRow{"Windows1255", 1255, ""},
+                      FitRow{"Unknown", 12345, "is unknown to iconv"},
+                      FitRow{"Zero", 0, "is not a code page number"},
+                      FitRow{"Negative", -866, "is not a code page number"},
+                      FitRow{"Ebcdic500", 500, "does not read the bytes 0 to 127 as ASCII"},
+                      FitRow{"Ebcdic1047", 1047, "does not read the bytes 0 to 127 as ASCII"},
+                      FitRow{"EbcdicGreek875", 875, "does not read the bytes 0 to 127 as ASCII"},
+                      FitRow{"ShiftJis932", 932, "has characters of more than one byte"},
+                      FitRow{"Gbk936", 936, "has characters of more than one byte"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CodePage, UnknownCharsetsAreRefused) {
     EXPECT_THROW(CodePage(866, "NO-SUCH-CHARSET"), HostError);
+}
+
+// One converter serves every text: texts after an invalid byte or a cut-off character convert
+// as if they were the first.
+TEST(CodePage, EachTextConvertsOnItsOwn) {
+    CodePage page(866, "UTF-8");
+    bool incomplete = false;
+    EXPECT_EQ(page.ToHost("\xD0", &incomplete), "");
+    EXPECT_TRUE(incomplete);
+    EXPECT_EQ(page.ToHost("\xB6"), "?");
+    EXPECT_EQ(page.ToHost("ж\xFFж"), "\xA6?\xA6");
+    EXPECT_EQ(page.ToHost("ж"), "\xA6");
+}
+
+// Through a stateful local set (ISO-2022-JP shifts in and out with escapes), a text that
+// stops in the shifted state leaves none of it to the next.
+TEST(CodePage, AShiftStateEndsWithItsText) {
+    CodePage page(1251, "ISO-2022-JP");
+    EXPECT_EQ(page.ToHost("\x1B$B\x24\x22"), "?"); // a kana: not in 1251
+    EXPECT_EQ(page.ToHost("AB"), "AB");
 }
 } // namespace

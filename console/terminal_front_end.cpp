@@ -521,14 +521,19 @@ void TerminalFrontEnd::DrawEdit(Dialog& dialog, int item, int x0, int y0) {
     terminal_.Put(x, y, std::string(static_cast<std::size_t>(width), ' '), field);
     terminal_.Put(x, y, shown, textColour);
     // A selection (Shift with the moving keys) shows as the unchanged text does.
+    // Cut in host characters (one a cell) before converting, so a character of several bytes in
+    // the locale's set is never split.
     auto [first, last] = dialog.Selection(item);
+    int offset = dialog.Scroll(item);
     first = std::max(first, offset);
-    last = std::min(last, offset + Length(shown));
-    if (focused && first < last)
+    last = std::min(last, offset + static_cast<int>(window.size()));
+    if (focused && first < last) {
+        std::string part = window.substr(static_cast<std::size_t>(first - offset),
+                                         static_cast<std::size_t>(last - first));
         terminal_.Put(x + first - offset, y,
-                      shown.substr(static_cast<std::size_t>(first - offset),
-                                   static_cast<std::size_t>(last - first)),
+                      record.Type == DI_PSWEDIT ? std::string(part.size(), '*') : Shown(part),
                       kEditSelected);
+    }
     if ((record.Flags & DIF_HISTORY) != 0 && !readOnly)
         terminal_.PutGlyph(x + width, y, Glyph::ArrowDown, 1, kDialog);
     if (focused)

@@ -1,6 +1,6 @@
 // The dialog procedure: set-up on opening, recalculation on edits, decimals on the grey keys.
 #include "dialog/calculator.h"
-#include "host/startup.h"
+#include "services/services.h"
 
 namespace {
 LONG_PTR Send(HANDLE dlg, int msg, int param1, LONG_PTR param2) {

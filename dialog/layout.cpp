@@ -1,7 +1,7 @@
 // The dialog's items and its opening.
 #include "dialog/calculator.h"
 #include "engine/vocabulary.h"
-#include "host/startup.h"
+#include "services/services.h"
 
 #include <cstring>
 

@@ -6,7 +6,7 @@
 #include "engine/signs.h"
 #include "engine/validator.h"
 #include "engine/vocabulary.h"
-#include "host/startup.h"
+#include "services/services.h"
 
 #include <cmath>
 #include <cstdint>

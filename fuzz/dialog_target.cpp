@@ -26,10 +26,10 @@
 #include "engine/evaluator.h"
 #include "engine/status.h"
 #include "fuzz/fuzz_check.h"
-#include "host/startup.h"
 #include "hostsim/dialog.h"
 #include "hostsim/host.h"
 #include "hostsim/language_file.h"
+#include "services/services.h"
 
 #include <algorithm>
 #include <cmath>

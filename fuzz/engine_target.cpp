@@ -25,9 +25,9 @@
 #include "engine/validator.h"
 #include "engine/vocabulary.h"
 #include "fuzz/fuzz_check.h"
-#include "host/startup.h"
 #include "hostsim/host.h"
 #include "platform/winapi.h"
+#include "services/services.h"
 #include "tests/engine/formula_grammar.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 // Entry layer: the plug-in menu entry, the command that opens the calculator, the entry routine.
 #include "dialog/calculator.h"
 #include "engine/status.h"
-#include "host/startup.h"
+#include "services/services.h"
 
 // The one plug-in menu entry; its text is fetched anew on every GetPluginInfo.
 const char* gMenuStrings[1];

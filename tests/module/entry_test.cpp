@@ -1,6 +1,6 @@
 // The entry layer: the start-up copies, the menu entry and the command's answer to the host.
 #include "dialog/calculator.h"
-#include "host/startup.h"
+#include "services/services.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
-// The module's copies of the host's service records, and message lookup.
+// The module's copies of the host's service records, and message lookup: the layer below the
+// dialog that every part of the module reaches the host through. The entry points (host/) fill it.
 #pragma once
 
 #include "far/far_api.h"
@@ -13,6 +14,10 @@
 // reads the host's own records again.
 extern PluginStartupInfo gStartupInfo;
 extern FarStandardFunctions gStdFunctions;
+
+// Copies *info and the standard functions it points to (info is not null). Members a host did
+// not give (a shorter record, no standard functions at all) read as null.
+void KeepHostRecords(const PluginStartupInfo* info);
 
 // The host's text of message index for this module. It belongs to the host: copy, never free.
 // Never null: a host that gives no text yields the empty text.

@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -106,9 +105,7 @@ short CursesColour(int console) {
 CursesTerminal::CursesTerminal(int codePage) {
     if (gOpen)
         throw Failure(kExitUsage, "the terminal is already in use");
-    // Only the character type: the host's characters and line drawing in the locale's character
-    // set. Numbers are the module's and the C library's, never the locale's.
-    std::setlocale(LC_CTYPE, "");
+    // The host's characters and line drawing in the character set of the locale that main set.
     const char* codeset = nl_langinfo(CODESET);
     wide_ = codeset != nullptr && std::strcmp(codeset, "UTF-8") == 0;
     code_page_.emplace(codePage, codeset != nullptr ? codeset : "");

@@ -12,6 +12,7 @@
 // module's way, not the host's.
 #include "console/cli.h"
 
+#include <clocale>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -22,6 +23,19 @@
 #endif
 
 int main(int argc, char** argv) {
+    // The user's locale for the whole process, once, as the host does at start-up: the module
+    // runs in it (so it must read its numbers with '.' whatever the locale says), the host's
+    // sprintf prints results with its decimal mark ("25,000" in a Russian locale; LC_ALL=C gives
+    // '.'), and the terminal shows text in its character set. Nothing else sets it.
+    if (std::setlocale(LC_ALL, "") == nullptr) {
+        // One category names a locale the system lacks (LANG=en_GB.UTF-8 where only C.UTF-8 is
+        // there): the C library then sets none. Each category that can be set still is.
+        for (int category : {LC_CTYPE, LC_NUMERIC, LC_TIME, LC_COLLATE, LC_MONETARY})
+            std::setlocale(category, "");
+#ifdef LC_MESSAGES
+        std::setlocale(LC_MESSAGES, "");
+#endif
+    }
 #ifdef _WIN32
     // Lines end in "\n" on every system, also when standard output is a pipe or a file.
     _setmode(_fileno(stdout), _O_BINARY);

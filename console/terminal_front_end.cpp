@@ -284,7 +284,6 @@ void TerminalFrontEnd::Interrupt(Dialog& dialog) {
 }
 
 void TerminalFrontEnd::Loop(Dialog& dialog) {
-    offsets_.assign(static_cast<std::size_t>(dialog.ItemCount()), 0);
     while (!dialog.Closed()) {
         bool fits = Draw(dialog);
         terminal_.Flush();
@@ -445,24 +444,13 @@ void TerminalFrontEnd::DrawItems(Dialog& dialog, int x0, int y0) {
 
 void TerminalFrontEnd::DrawEdit(Dialog& dialog, int item, int x0, int y0) {
     const FarDialogItem& record = dialog.Item(item);
-    int width = std::max(record.X2 - record.X1 + 1, 1);
-    std::string text =
-        record.Type == DI_PSWEDIT ? std::string(std::strlen(record.Data), '*') : Shown(record.Data);
-    int length = Length(text);
+    int width = dialog.Width(item);
+    // The line's own window: it keeps its scroll when its text is written, as the host's does.
+    std::string window = dialog.Window(item);
+    std::string shown = record.Type == DI_PSWEDIT ? std::string(window.size(), '*') : Shown(window);
     bool focused = dialog.Focus() == item;
     bool readOnly = dialog.IsReadOnly(item);
-    int& offset = offsets_.at(static_cast<std::size_t>(item));
-    int cursor = std::clamp(dialog.Cursor(item), 0, length);
-    if (focused) {
-        // Keep the cursor in sight, with room for one more character at the end.
-        if (cursor < offset)
-            offset = cursor;
-        if (cursor >= offset + width)
-            offset = cursor - width + 1;
-    }
-    offset = std::clamp(offset, 0, std::max(length - width + 1, 0));
-    if (length < width)
-        offset = 0;
+    int cursor = dialog.Cursor(item) - dialog.Scroll(item);
 
     Attribute field = readOnly ? kReadOnly : kEdit;
     if ((record.Flags & DIF_SETCOLOR) != 0)
@@ -470,15 +458,13 @@ void TerminalFrontEnd::DrawEdit(Dialog& dialog, int item, int x0, int y0) {
     // An unchanged field shows its text as selected while it has the focus: the first key typed
     // replaces it.
     Attribute textColour = focused && !readOnly && dialog.Unchanged(item) ? kEditSelected : field;
-    std::string shown = text.substr(static_cast<std::size_t>(std::min(offset, length)),
-                                    static_cast<std::size_t>(width));
     int x = x0 + record.X1, y = y0 + record.Y1;
     terminal_.Put(x, y, std::string(static_cast<std::size_t>(width), ' '), field);
     terminal_.Put(x, y, shown, textColour);
     if ((record.Flags & DIF_HISTORY) != 0 && !readOnly)
         terminal_.PutGlyph(x + width, y, Glyph::ArrowDown, 1, kDialog);
     if (focused)
-        terminal_.ShowCursor(x + cursor - offset, y);
+        terminal_.ShowCursor(x + cursor, y);
 }
 
 std::optional<TerminalFrontEnd::Outcome> TerminalFrontEnd::PopupEnd(const InputKey& key) const {

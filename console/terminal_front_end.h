@@ -78,7 +78,6 @@ private:
 
     Terminal& terminal_;
     Options options_;
-    std::vector<int> offsets_; // first shown character of each edit field
     std::optional<hostsim::HelpFile> help_;
     bool hung_up_ = false;
     bool crashed_ = false;

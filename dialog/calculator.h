@@ -65,6 +65,9 @@ int FindText(const char* text, const char* pattern);
 // Prints gResult with gPrecision decimals into text (an item's text) with the host's sprintf;
 // an infinity as "inf" or "-inf" and a NaN as "nan", at every number of decimals.
 void FormatResult(char* text);
+// Writes an output field's record, then puts that field's cursor at its start so that its text
+// shows from the first character.
+void WriteOutputItem(HANDLE dlg, int index, FarDialogItem* item);
 // Reads the variable and formula fields, evaluates, and writes the four output fields.
 void Recalculate(HANDLE dlg);
 

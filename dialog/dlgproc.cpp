@@ -12,7 +12,7 @@ void ReprintResult(HANDLE dlg) {
     FarDialogItem item;
     Send(dlg, DM_GETDLGITEM, ItemResult, reinterpret_cast<LONG_PTR>(&item));
     FormatResult(item.Data);
-    Send(dlg, DM_SETDLGITEM, ItemResult, reinterpret_cast<LONG_PTR>(&item));
+    WriteOutputItem(dlg, ItemResult, &item);
 }
 } // namespace
 
@@ -21,8 +21,14 @@ LONG_PTR WINAPI CalcDlgProc(HANDLE hDlg, int Msg, int Param1, LONG_PTR Param2) {
     case DN_INITDIALOG: {
         gPrecision = kOpeningPrecision;
         Send(hDlg, DM_SETFOCUS, ItemFormula, 0);
-        // Comes back to this procedure before the send returns: the first recalculation.
-        Send(hDlg, DN_EDITCHANGE, ItemFormula, 0);
+        // The fields the module reads hold at most an item's 511 characters: the host refuses
+        // more, as the 1.7x host's fields did, instead of keeping text the module never reads.
+        static const int inputs[] = {ItemFormula, ItemVarA, ItemVarB, ItemVarC};
+        for (int field : inputs)
+            Send(hDlg, DM_SETMAXTEXTLENGTH, field, kItemTextSize - 1);
+        // The first recalculation, called directly: an event the module sends itself may not
+        // come back (the current host turns a self-sent DN_EDITCHANGE into message 0).
+        Recalculate(hDlg);
         // Typing into a field edits its text instead of replacing it.
         static const int fields[] = {ItemFormula, ItemVarA,   ItemVarB, ItemVarC,
                                      ItemPostfix, ItemResult, ItemHex,  ItemBin};

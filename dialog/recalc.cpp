@@ -29,10 +29,6 @@ void ReadItem(HANDLE dlg, int index, FarDialogItem* item) {
     gStartupInfo.SendDlgMessage(dlg, DM_GETDLGITEM, index, reinterpret_cast<LONG_PTR>(item));
 }
 
-void WriteItem(HANDLE dlg, int index, FarDialogItem* item) {
-    gStartupInfo.SendDlgMessage(dlg, DM_SETDLGITEM, index, reinterpret_cast<LONG_PTR>(item));
-}
-
 // Copies text into an item's text, cut to the 511 characters that fit.
 void SetItemText(FarDialogItem* item, const char* text) {
     lstrcpynA(item->Data, text, kItemTextSize);
@@ -91,6 +87,15 @@ char* ConvertFormula(char* formula, std::size_t capacity) {
     if (!RewriteSigns(formula, capacity))
         return nullptr;
     return ToPostfix(formula);
+}
+
+void WriteOutputItem(HANDLE dlg, int index, FarDialogItem* item) {
+    gStartupInfo.SendDlgMessage(dlg, DM_SETDLGITEM, index, reinterpret_cast<LONG_PTR>(item));
+    // The host's edit line keeps its horizontal scroll when its text is replaced: after a text
+    // longer than the field, a shorter one would lose its first characters. With the cursor at
+    // the start the line scrolls back, and every output reads from its first character.
+    COORD start = {0, 0};
+    gStartupInfo.SendDlgMessage(dlg, DM_SETCURSORPOS, index, reinterpret_cast<LONG_PTR>(&start));
 }
 
 int FindText(const char* text, const char* pattern) {
@@ -155,7 +160,7 @@ void Recalculate(HANDLE dlg) {
             gStatus = StatusNoMemory;
         }
     }
-    WriteItem(dlg, ItemPostfix, &item);
+    WriteOutputItem(dlg, ItemPostfix, &item);
 
     // Hexadecimal and binary of the integer part; nothing for a NaN or an infinity.
     bool showInteger = gStatus == MsgOk && std::isfinite(gResult);
@@ -169,7 +174,7 @@ void Recalculate(HANDLE dlg) {
         gStdFunctions.LStrupr(digits);
         SetItemText(&item, digits);
     }
-    WriteItem(dlg, ItemHex, &item);
+    WriteOutputItem(dlg, ItemHex, &item);
 
     ReadItem(dlg, ItemBin, &item);
     item.Data[0] = '\0';
@@ -177,7 +182,7 @@ void Recalculate(HANDLE dlg) {
         gStdFunctions.itoa(n, digits, 2);
         SetItemText(&item, digits);
     }
-    WriteItem(dlg, ItemBin, &item);
+    WriteOutputItem(dlg, ItemBin, &item);
 
     ReadItem(dlg, ItemResult, &item);
     if (gStatus == MsgOk)
@@ -186,5 +191,5 @@ void Recalculate(HANDLE dlg) {
         SetItemText(&item, GetMsgText(gStatus));
     else
         item.Data[0] = '\0';
-    WriteItem(dlg, ItemResult, &item);
+    WriteOutputItem(dlg, ItemResult, &item);
 }

@@ -13,16 +13,79 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <clocale>
+#ifndef _WIN32
+#include <locale.h> // newlocale, strtod_l
+#endif
+
 double gVarA = 0;
 double gVarB = 0;
 double gVarC = 0;
 
 namespace {
 
+// The formula language has '.' as its only decimal mark, but the C library's strtod reads the
+// mark of the process's locale, which the host sets from the user's (a Russian user's host reads
+// "12.5" as 12 and "12,5" as 12.5). Every number is therefore read with '.' whatever the locale.
+#ifdef _WIN32
+// The module shares msvcrt.dll, and its locale, with the host; mingw-w64's strtod takes the mark
+// from that locale's localeconv(). msvcrt's own locale objects (_create_locale, _strtod_l) are
+// missing from the msvcrt.dll of the older systems the 1.7x host runs on, where one missing
+// import would stop the whole DLL from loading; localeconv() is in every msvcrt.dll. So strtod
+// reads a copy of the number in which each '.' is the locale's mark, and in which the text stops
+// at the locale's own mark, so that "12,5" stays no number.
+constexpr std::size_t kMaxNumberCopy = 600; // a field holds 511 characters
+
+double ReadDotNumber(const char* text, char** end) {
+    const char* mark = std::localeconv()->decimal_point;
+    const std::size_t markLength = mark == nullptr ? 0 : std::strlen(mark);
+    if (markLength == 0 || std::strcmp(mark, ".") == 0)
+        return std::strtod(text, end);
+    char copy[kMaxNumberCopy * 4 + 1];
+    std::size_t used = 0, read = 0;
+    for (; text[read] != '\0' && text[read] != ' ' && read < kMaxNumberCopy; ++read) {
+        if (std::strncmp(text + read, mark, markLength) == 0)
+            break; // the locale's mark is no decimal point of the formula language
+        if (text[read] == '.' && markLength <= 4) {
+            std::memcpy(copy + used, mark, markLength);
+            used += markLength;
+        } else {
+            copy[used++] = text[read];
+        }
+    }
+    copy[used] = '\0';
+    char* copyEnd = nullptr;
+    const double value = std::strtod(copy, &copyEnd);
+    if (end != nullptr) {
+        // Back from the copy's end to the text's: each mark in the copy stands for one '.'.
+        std::size_t consumed = static_cast<std::size_t>(copyEnd - copy), at = 0, i = 0;
+        while (at < consumed) {
+            at += text[i] == '.' ? markLength : 1;
+            ++i;
+        }
+        *end = const_cast<char*>(text) + i;
+    }
+    return value;
+}
+#else
+// A "C" locale object of its own, made once when the module is loaded, for strtod_l.
+const locale_t kDotLocale = newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(nullptr));
+
+double ReadDotNumber(const char* text, char** end) {
+    if (kDotLocale == static_cast<locale_t>(nullptr))
+        return std::strtod(text, end); // not seen: "C" is always there
+    return strtod_l(text, end, kDotLocale);
+}
+#endif
+
 // Bit for bit 0x400921FB54442D18 and 0x3FF921FB54442D18: written out rather than computed, so
 // that no library's acos(-1) or atan(1) * 2 can move the last bit.
 constexpr double kPi = 3.141592653589793;
 constexpr double kHalfPi = 1.5707963267948966;
+
+// exp's limits in doubles: ln of half the least subnormal (2^-1075) and ln of the largest double.
+constexpr double kExpZeroBelow = -745.1332191019412;
+constexpr double kExpInfAbove = 709.782712893384;
 
 // Kinds of token. ORDER FUNC: KindSin + n is the function at position n of FunctionNames.
 enum Kind : int {
@@ -192,7 +255,16 @@ StatusCode ApplyFunction(int function, double r, double* value) {
         *value = std::log10(r);
         return MsgOk;
     case FnExp:
-        *value = RuntimeExp(r);
+        // Beyond these bounds the true result rounds to +0 or overflows, and there the run-times
+        // part ways at their edges (wine's msvcrt returns 1 + x for x <= -1024): decided here,
+        // before any run-time is asked. Below the lower bound exp(x) is under half the least
+        // subnormal; above the upper one it exceeds the largest double.
+        if (r < kExpZeroBelow)
+            *value = 0.0;
+        else if (r > kExpInfAbove)
+            *value = HUGE_VAL;
+        else
+            *value = RuntimeExp(r);
         return MsgOk;
     case FnSqrt:
         if (!(r >= 0))
@@ -225,7 +297,7 @@ StatusCode ApplyFunction(int function, double r, double* value) {
 // infinities and any number of digits, and most of an edit's numbers are a few plain digits.
 // Where the C library's strtod is known to round correctly (glibc's does, in every rounding
 // mode) and double arithmetic rounds each result once (SSE2, not x87), a plain decimal of at
-// most 15 digits with at most one point, the point being the locale's decimal mark, is read here
+// most 15 digits with at most one point is read here
 // to the very same double: its digits make an integer below 10^15, exact in a double, and it has
 // at most 15 digits after the point, so 10^n is exact too; one division then rounds exactly once,
 // as strtod does. Everything else goes to strtod.
@@ -296,7 +368,7 @@ StatusCode Apply(int kind, const char* token, std::size_t length, bool plainFast
         // the value equals ParseNumber's of the token on its own.
         double value;
         if (!plainFastPath || !ReadPlainDecimal(token, length, &value))
-            value = std::strtod(token, nullptr);
+            value = ReadDotNumber(token, nullptr);
         stack.Push(value);
         return MsgOk;
     }
@@ -348,7 +420,7 @@ StatusCode ParseNumber(const char* text, double* value) {
     if (StrtodReadsPlainDecimals() && ReadPlainDecimal(text, std::strlen(text), value))
         return 0;
     char* end = nullptr;
-    *value = std::strtod(text, &end);
+    *value = ReadDotNumber(text, &end);
     return *end == '\0' ? 0 : MsgBadVariable;
 }
 

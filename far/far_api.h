@@ -133,6 +133,17 @@ struct PluginInfo {
     DWORD Reserved;
 };
 
+// A console cell, as Windows declares it: the cursor of an edit line is {column, 0}.
+#ifndef _WIN32
+typedef short SHORT;
+struct COORD {
+    SHORT X;
+    SHORT Y;
+};
+#endif
+static_assert(sizeof(COORD) == 4, "COORD: two 16-bit members");
+static_assert(offsetof(COORD, X) == 0 && offsetof(COORD, Y) == 2, "COORD: X, then Y");
+
 constexpr int kItemTextSize = 512; // an item's text: 511 characters and the terminator
 
 struct FarDialogItem {
@@ -196,7 +207,10 @@ enum : int {
     DM_SETDLGITEM = 12,
     DM_SETFOCUS = 13,
     DM_REDRAW = 14,
+    DM_SETMAXTEXTLENGTH = 16, // P1 an edit item, P2 its longest text; returns the former limit
     DM_GETFOCUS = 18,
+    DM_GETCURSORPOS = 19, // P1 an edit item, P2 a COORD* that receives the cursor
+    DM_SETCURSORPOS = 20, // P1 an edit item, P2 a COORD* {X, 0}; the line scrolls to show it
     DM_EDITUNCHANGEDFLAG = 50,
     DM_USER = 0x4000,
 

@@ -11,7 +11,6 @@
 #include <langinfo.h>
 
 #include <cerrno>
-#include <clocale>
 #endif
 
 #include <utility>
@@ -81,7 +80,6 @@ bool CodePage::Known(int number) {
 }
 
 std::string LocaleCharset() {
-    std::setlocale(LC_CTYPE, "");
     const char* codeset = nl_langinfo(CODESET);
     return codeset != nullptr && *codeset != '\0' ? codeset : "ANSI_X3.4-1968";
 }

@@ -48,9 +48,9 @@ private:
     std::string local_charset_;
 };
 
-// The character set of the user's locale, from LC_ALL, LC_CTYPE and LANG (taking the C
-// library's LC_CTYPE from the environment, which the rest of the host leaves alone): "UTF-8",
-// "ANSI_X3.4-1968" for the C locale. "" on Windows, where host text is written as it is.
+// The character set of the process's locale (LC_CTYPE), which the host program sets once from
+// the environment (LC_ALL, LC_CTYPE, LANG) at start-up: "UTF-8", "ANSI_X3.4-1968" for the C
+// locale. "" on Windows, where host text is written as it is.
 std::string LocaleCharset();
 
 } // namespace numo::hostsim

@@ -46,17 +46,20 @@ void MemoryHistory::Add(const std::string& name, const std::string& text) {
 Dialog::Dialog(const FarDialogItem* items, int count, FARWINDOWPROC proc, std::string helpTopic,
                DialogGeometry geometry, HistoryStore* history, CallRecorder* recorder)
     : items_(items, items + std::max(count, 0)), history_names_(items_.size()),
-      unchanged_(items_.size(), false), cursor_(items_.size(), 0), proc_(proc),
+      unchanged_(items_.size(), false), cursor_(items_.size(), 0), texts_(items_.size()),
+      scroll_(items_.size(), 0), max_length_(items_.size(), -1), proc_(proc),
       help_topic_(std::move(helpTopic)), geometry_(geometry), history_(history),
       recorder_(recorder) {
     for (std::size_t i = 0; i < items_.size(); ++i) {
         FarDialogItem& item = items_[i];
         item.Data[kMaxTextLength] = '\0'; // never read past the record, whatever the module gave
+        texts_[i] = item.Data;
         if (IsEditField(static_cast<int>(i))) {
             if ((item.Flags & DIF_HISTORY) && item.History != nullptr)
                 history_names_[i] = item.History;
             unchanged_[i] = true;
-            cursor_[i] = static_cast<int>(std::strlen(item.Data));
+            cursor_[i] = static_cast<int>(texts_[i].size());
+            KeepCursorInSight(static_cast<int>(i), true);
         }
     }
     LiveDialogs().push_back(this);
@@ -93,6 +96,36 @@ bool Dialog::CanFocus(int item) const {
     if (it.Flags & (DIF_DISABLE | DIF_HIDDEN | DIF_NOFOCUS))
         return false;
     return IsEditField(item) || it.Type == DI_BUTTON;
+}
+
+int Dialog::Width(int item) const {
+    const FarDialogItem& record = Item(item);
+    return std::max(record.X2 - record.X1 + 1, 1);
+}
+
+std::string Dialog::Window(int item) const {
+    const std::string& text = texts_.at(static_cast<std::size_t>(item));
+    std::size_t from = std::min(static_cast<std::size_t>(Scroll(item)), text.size());
+    return text.substr(from, static_cast<std::size_t>(Width(item)));
+}
+
+void Dialog::KeepCursorInSight(int item, bool fitText) {
+    std::size_t index = static_cast<std::size_t>(item);
+    int cursor = cursor_[index], width = Width(item);
+    int& scroll = scroll_[index];
+    if (cursor < scroll)
+        scroll = cursor;
+    if (cursor >= scroll + width)
+        scroll = cursor - width + 1;
+    if (fitText) {
+        int length = static_cast<int>(texts_[index].size());
+        scroll = length < width ? 0 : std::min(scroll, length - width + 1);
+    }
+}
+
+bool Dialog::Fits(int item, std::size_t length) const {
+    int limit = MaxTextLength(item);
+    return limit < 0 || length <= static_cast<std::size_t>(limit);
 }
 
 int Dialog::DefaultButton() const {
@@ -177,9 +210,36 @@ LONG_PTR Dialog::Send(int msg, int param1, LONG_PTR param2) {
         std::memcpy(&item, reinterpret_cast<const FarDialogItem*>(param2), sizeof item);
         item.Data[kMaxTextLength] = '\0';
         item.Focus = param1 == focus_; // the focus is the dialog's, not the record's
-        int length = static_cast<int>(std::strlen(item.Data));
-        int& cursor = cursor_[static_cast<std::size_t>(param1)];
+        std::size_t index = static_cast<std::size_t>(param1);
+        if (textChanged || texts_[index].size() > static_cast<std::size_t>(kMaxTextLength))
+            texts_[index] = item.Data;
+        int length = static_cast<int>(texts_[index].size());
+        int& cursor = cursor_[index];
         cursor = textChanged ? length : std::min(cursor, length);
+        if (IsEditField(param1))
+            KeepCursorInSight(param1, false); // from where the scroll stood
+        return 1;
+    }
+    case DM_SETMAXTEXTLENGTH: {
+        if (!IsEditField(param1))
+            return 0;
+        int& limit = max_length_[static_cast<std::size_t>(param1)];
+        int previous = limit;
+        limit = param2 > 0 ? static_cast<int>(param2) : -1;
+        return previous;
+    }
+    case DM_GETCURSORPOS:
+    case DM_SETCURSORPOS: {
+        if (!IsEditField(param1) || param2 == 0)
+            return 0;
+        COORD* position = reinterpret_cast<COORD*>(param2);
+        int& cursor = cursor_[static_cast<std::size_t>(param1)];
+        if (msg == DM_GETCURSORPOS) {
+            *position = COORD{static_cast<SHORT>(cursor), 0};
+            return 1;
+        }
+        cursor = std::clamp<int>(position->X, 0, static_cast<int>(Text(param1).size()));
+        KeepCursorInSight(param1, false);
         return 1;
     }
     case DM_SETFOCUS:
@@ -203,8 +263,13 @@ LONG_PTR Dialog::Send(int msg, int param1, LONG_PTR param2) {
         return previous ? 1 : 0;
     }
     default:
-        if (msg >= DN_BTNCLICK) // an event (DN_*, DM_USER and above) for the procedure itself
+        // Events for the procedure itself. The current host's layer passes on DN_BTNCLICK and
+        // the module's own messages above DM_USER; every other DN_* it knows no translation for
+        // becomes message 0, which the procedure receives instead.
+        if (msg == DN_BTNCLICK || msg > DM_USER)
             return CallProc(msg, param1, param2);
+        if (msg > DN_BTNCLICK && msg <= DM_USER)
+            return CallProc(0, param1, param2);
         return 0;
     }
 }
@@ -225,9 +290,11 @@ bool Dialog::SetFocus(int item) {
 }
 
 void Dialog::SetText(int item, std::string text) {
-    FarDialogItem& record = items_[static_cast<std::size_t>(item)];
-    CopyText(record, text);
-    cursor_[static_cast<std::size_t>(item)] = static_cast<int>(std::strlen(record.Data));
+    std::size_t index = static_cast<std::size_t>(item);
+    CopyText(items_[index], text); // the module's record holds the first 511 characters
+    cursor_[index] = static_cast<int>(text.size());
+    texts_[index] = std::move(text);
+    KeepCursorInSight(item, true);
 }
 
 void Dialog::EditChanged(int item) {
@@ -237,7 +304,7 @@ void Dialog::EditChanged(int item) {
 
 bool Dialog::EditText(int item, std::string_view text) {
     if (closed_ || !IsEditField(item) || IsReadOnly(item) || !CanFocus(item) ||
-        text.size() > static_cast<std::size_t>(kMaxTextLength))
+        !Fits(item, text.size()))
         return false;
     FocusItem(item);
     SetText(item, std::string(text));
@@ -376,13 +443,13 @@ void Dialog::TypeChar(int item, char ch) {
     if (IsReadOnly(item))
         return; // taken, and nothing happens
     std::size_t index = static_cast<std::size_t>(item);
-    std::string edited = Item(item).Data;
+    std::string edited = Text(item);
     int cursor = cursor_[index];
     if (unchanged_[index]) {
         edited = std::string(1, ch); // the first key replaces the whole text
         cursor = 1;
     } else {
-        if (edited.size() >= static_cast<std::size_t>(kMaxTextLength))
+        if (!Fits(item, edited.size() + 1))
             return; // the field is full
         edited.insert(static_cast<std::size_t>(cursor), 1, ch);
         ++cursor;
@@ -393,7 +460,7 @@ void Dialog::TypeChar(int item, char ch) {
 void Dialog::MoveCursor(int item, int key) {
     std::size_t index = static_cast<std::size_t>(item);
     int& cursor = cursor_[index];
-    int length = static_cast<int>(std::strlen(Item(item).Data));
+    int length = static_cast<int>(Text(item).size());
     unchanged_[index] = false;
     if (key == KEY_LEFT)
         cursor = std::max(cursor - 1, 0);
@@ -401,13 +468,14 @@ void Dialog::MoveCursor(int item, int key) {
         cursor = std::min(cursor + 1, length);
     else
         cursor = key == KEY_HOME ? 0 : length;
+    KeepCursorInSight(item, true);
 }
 
 void Dialog::DeleteKey(int item, int key) {
     if (IsReadOnly(item))
         return;
     std::size_t index = static_cast<std::size_t>(item);
-    std::string edited = Item(item).Data;
+    std::string edited = Text(item);
     int cursor = cursor_[index];
     if (unchanged_[index] || key == KEY_CTRLY) {
         edited.clear(); // the whole unchanged text goes, as a selection would
@@ -428,10 +496,11 @@ void Dialog::ApplyEdit(int item, const std::string& edited, int cursor) {
     std::size_t index = static_cast<std::size_t>(item);
     unchanged_[index] = false;
     // The same text (an unchanged "5" replaced by "5"): no change for the procedure to hear of.
-    bool changed = edited != Item(item).Data;
+    bool changed = edited != Text(item);
     if (changed)
         SetText(item, edited);
     cursor_[index] = cursor;
+    KeepCursorInSight(item, true);
     if (changed)
         EditChanged(item);
 }

@@ -18,6 +18,16 @@
 //   result); a 0 answer keeps the dialog open.
 // - No DN_GOTFOCUS/DN_KILLFOCUS, DN_BTNCLICK or drawing events are sent: a module that needs
 //   them is not served by this host.
+// - Of the events a module sends itself through SendDlgMessage, DN_BTNCLICK and messages above
+//   DM_USER reach its procedure as they are; any other DN_* arrives as message 0, as the
+//   current host's layer for 1.x modules passes them on.
+// - An edit line takes any number of characters until DM_SETMAXTEXTLENGTH limits it; the
+//   module's record holds the first 511 of them.
+// - An edit line shows the part of its text that starts at its scroll position. The scroll
+//   moves only as far as needed to keep the cursor in sight (room for one more character at the
+//   end), also when the module writes a new text (DM_SETDLGITEM puts the cursor after a changed
+//   text): a shorter text does not bring it back, DM_SETCURSORPOS does. After the user's own
+//   edits the line shows as much of the text as fits.
 #pragma once
 
 #include "far/far_api.h"
@@ -82,8 +92,9 @@ public:
     void Open(LONG_PTR param);
 
     // The host side of SendDlgMessage for this dialog: DM_GETDLGITEM, DM_SETDLGITEM,
-    // DM_SETFOCUS, DM_GETFOCUS, DM_REDRAW, DM_CLOSE, DM_EDITUNCHANGEDFLAG; an event (DN_*,
-    // DM_USER and above) goes to the dialog procedure before this returns. Anything else: 0.
+    // DM_SETFOCUS, DM_GETFOCUS, DM_REDRAW, DM_CLOSE, DM_EDITUNCHANGEDFLAG, DM_SETMAXTEXTLENGTH,
+    // DM_GETCURSORPOS, DM_SETCURSORPOS; an event goes to the dialog procedure before this
+    // returns (as message 0 unless it is DN_BTNCLICK or above DM_USER). Anything else: 0.
     LONG_PTR Send(int msg, int param1, LONG_PTR param2);
     // The host's default processing of an event (what DefDlgProc answers).
     static LONG_PTR DefaultProcessing(int msg, int param1, LONG_PTR param2);
@@ -100,7 +111,7 @@ public:
     void Type(std::string_view chars);
     // Replaces an edit field's whole text as one edit (selecting all and pasting): focuses the
     // item, sets the text and sends one DN_EDITCHANGE. False (and nothing changes) for an item
-    // that is no editable field or a text longer than 511 characters.
+    // that is no editable field or a text longer than the field's limit.
     bool EditText(int item, std::string_view text);
     // Moves the focus as a mouse click would; false for an item that cannot take it.
     bool SetFocus(int item);
@@ -113,7 +124,14 @@ public:
     int ItemCount() const { return static_cast<int>(items_.size()); }
     const FarDialogItem& Item(int item) const { return items_.at(static_cast<std::size_t>(item)); }
     const std::vector<FarDialogItem>& Items() const { return items_; }
-    std::string Text(int item) const { return Item(item).Data; }
+    // The whole text: for an edit line it may be longer than the record's 511 characters.
+    std::string Text(int item) const { return texts_.at(static_cast<std::size_t>(item)); }
+    // The characters an edit line shows: its width of the text from its scroll position.
+    std::string Window(int item) const;
+    int Scroll(int item) const { return scroll_.at(static_cast<std::size_t>(item)); }
+    int Width(int item) const;
+    // The longest text the field takes (DM_SETMAXTEXTLENGTH); -1 for no limit.
+    int MaxTextLength(int item) const { return max_length_.at(static_cast<std::size_t>(item)); }
     std::string HistoryName(int item) const {
         return history_names_.at(static_cast<std::size_t>(item));
     }
@@ -137,6 +155,11 @@ public:
 private:
     LONG_PTR CallProc(int msg, int param1, LONG_PTR param2);
     void SetText(int item, std::string text);
+    // Scrolls an edit line as little as keeps its cursor in sight. After the user's own edits
+    // (fitText) the text also fills the line: no scroll while it fits, no blank end beyond the
+    // cursor's room. A text the module writes keeps the scroll where it stood.
+    void KeepCursorInSight(int item, bool fitText);
+    bool Fits(int item, std::size_t length) const;
     void EditChanged(int item);
     void MoveFocus(int step);
     void FocusItem(int item);
@@ -154,6 +177,9 @@ private:
     std::vector<std::string> history_names_;
     std::vector<bool> unchanged_;
     std::vector<int> cursor_;
+    std::vector<std::string> texts_;
+    std::vector<int> scroll_;
+    std::vector<int> max_length_;
     FARWINDOWPROC proc_;
     std::string help_topic_;
     DialogGeometry geometry_;

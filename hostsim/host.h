@@ -120,8 +120,8 @@ int WINAPI DialogEx(INT_PTR PluginNumber, int X1, int Y1, int X2, int Y2, const 
                     FARWINDOWPROC DlgProc, LONG_PTR Param);
 LONG_PTR WINAPI SendDlgMessage(HANDLE hDlg, int Msg, int Param1, LONG_PTR Param2);
 LONG_PTR WINAPI DefDlgProc(HANDLE hDlg, int Msg, int Param1, LONG_PTR Param2);
-// The C library's vsprintf: no bound, as the host's; "." is the decimal point since the host
-// never changes LC_NUMERIC.
+// The C library's vsprintf: no bound, as the host's. Its decimal mark is the process's locale's,
+// as in the host, which sets the user's locale at start-up (a Russian user sees "25,000").
 int WINAPIV Sprintf(char* Buffer, const char* Format, ...);
 // The C runtime's _itoa: radix 2..36, digits 0-9a-z in lower case, a minus sign only in radix
 // 10; any other radix writes the value as an unsigned 32-bit number (-1 in radix 16 is

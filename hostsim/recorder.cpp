@@ -37,6 +37,7 @@ bool PointerParam(int msg, bool event) {
     case DM_SETDLGITEM:
     case DN_EDITCHANGE:
     case DN_HELP:
+    case DM_GETCURSORPOS:
         return true;
     case DM_KEY: // DM_KEY carries an array of keys; DN_KEY a key code
         return !event;
@@ -62,6 +63,12 @@ std::string MessageName(int msg, bool event) {
         return "DM_REDRAW";
     case DM_GETFOCUS:
         return "DM_GETFOCUS";
+    case DM_SETMAXTEXTLENGTH:
+        return "DM_SETMAXTEXTLENGTH";
+    case DM_GETCURSORPOS:
+        return "DM_GETCURSORPOS";
+    case DM_SETCURSORPOS:
+        return "DM_SETCURSORPOS";
     case DM_EDITUNCHANGEDFLAG:
         return "DM_EDITUNCHANGEDFLAG";
     case DN_BTNCLICK:
@@ -105,6 +112,11 @@ Call DialogCall(Service service, int msg, int param1, LONG_PTR param2) {
     if (!event && (msg == DM_GETDLGITEM || msg == DM_SETDLGITEM)) {
         call.param2 = param2 != 0;
         return call; // the item number says it all
+    }
+    if (!event && msg == DM_SETCURSORPOS && param2 != 0) {
+        const COORD* position = reinterpret_cast<const COORD*>(param2);
+        call.line += " {" + std::to_string(position->X) + "," + std::to_string(position->Y) + "}";
+        return call;
     }
     if (PointerParam(msg, event)) {
         call.param2 = param2 != 0;

@@ -3,17 +3,13 @@
 
 #include <cfloat>
 
-#if defined(__GLIBC__) && FLT_EVAL_METHOD == 0
-#include <langinfo.h>
-#endif
-
-// True when a plain decimal may be read by exact double arithmetic and give strtod's own value:
-// on glibc with double arithmetic rounded to doubles, and while strtod reads "." as the decimal
-// mark (it follows LC_NUMERIC, which the module never sets but its host process may).
+// True when a plain decimal may be read by exact double arithmetic and give the C library's own
+// value: on glibc (whose strtod rounds correctly in every rounding mode) with double arithmetic
+// rounded to doubles. The numbers are read with '.' whatever the process's locale (see
+// ReadDotNumber in engine/evaluator.cpp), so the locale does not enter into it.
 inline bool StrtodReadsPlainDecimals() {
 #if defined(__GLIBC__) && FLT_EVAL_METHOD == 0
-    const char* mark = nl_langinfo(RADIXCHAR);
-    return mark[0] == '.' && mark[1] == '\0';
+    return true;
 #else
     // Elsewhere strtod's own rounding decides, and where double arithmetic carries extra
     // precision (x87) the division could round twice.

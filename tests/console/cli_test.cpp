@@ -712,6 +712,64 @@ INSTANTIATE_TEST_SUITE_P(
         LanguageRow{"NoLanguageFileAtAll", {"--lang", "Russian"}, {}, {{"x.txt", "Russian"}}, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The program runs in the user's locale, as the host does: the formula and the variables are read
+// with '.' under every locale, a comma is no decimal point, and the result prints with the
+// locale's decimal mark ("25,000" in a Russian locale), so LC_ALL=C gives '.' for scripts.
+struct NumberLocaleRow {
+    const char* name;
+    std::vector<std::string> locale;
+    std::vector<std::string> args; // after `numo`
+    std::string result;            // the result line's text
+    int status;
+};
+
+std::ostream& operator<<(std::ostream& os, const NumberLocaleRow& row) {
+    return os << row.name;
+}
+
+class NumberLocale : public ::testing::TestWithParam<NumberLocaleRow> {};
+
+TEST_P(NumberLocale, ReadsAPointAndPrintsInTheLocale) {
+    const NumberLocaleRow& row = GetParam();
+    ASSERT_TRUE(fs::exists(fs::path(NUMO_LOCALE_DIR) / "ru_RU.UTF-8"))
+        << "the build could not make the locale ru_RU.UTF-8";
+    Outcome outcome = RunProgram(NUMO_PROGRAM, row.args, "", "", "", "", row.locale);
+    std::string out = outcome.out;
+    std::size_t line = out.find("result: ");
+    ASSERT_NE(line, std::string::npos) << out << outcome.err;
+    EXPECT_EQ(out.substr(line + 8, out.find('\n', line) - line - 8), row.result) << outcome.err;
+    EXPECT_NE(out.find("status: " + std::to_string(row.status) + "\n"), std::string::npos) << out;
+}
+
+const char kBadVariable[] = "A variable field is empty or not a number";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, NumberLocale,
+    ::testing::Values(
+        NumberLocaleRow{
+            "CommaLocale", {"LC_ALL=ru_RU.UTF-8"}, {"eval", "--", "12.5*2"}, "25,000", MsgOk},
+        NumberLocaleRow{
+            "CommaLocaleTenths", {"LC_ALL=ru_RU.UTF-8"}, {"eval", "--", "0.1+0.2"}, "0,300", MsgOk},
+        NumberLocaleRow{"CommaLocaleVariable",
+                        {"LC_ALL=ru_RU.UTF-8"},
+                        {"eval", "-a", "1.5", "--", "a*2"},
+                        "3,000",
+                        MsgOk},
+        NumberLocaleRow{"CommaLocaleCommaVariable",
+                        {"LC_ALL=ru_RU.UTF-8"},
+                        {"--lang", "English", "eval", "-a", "12,5", "--", "a"},
+                        kBadVariable,
+                        MsgBadVariable},
+        NumberLocaleRow{
+            "NumericOnly", {"LC_NUMERIC=ru_RU.UTF-8"}, {"eval", "--", "12.5*2"}, "25,000", MsgOk},
+        NumberLocaleRow{"CLocale", {"LC_ALL=C"}, {"eval", "--", "12.5*2"}, "25.000", MsgOk},
+        NumberLocaleRow{"CLocaleCommaVariable",
+                        {"LC_ALL=C"},
+                        {"eval", "-a", "12,5", "--", "a"},
+                        kBadVariable,
+                        MsgBadVariable}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // The formula's length counts in the host's characters: 511 Cyrillic letters fill the field,
 // though they are twice as many bytes in UTF-8.
 TEST(Cli, TypedTextCountsInTheHostsCharacters) {

@@ -153,6 +153,13 @@ const EvalCase kEvalCases[] = {
     {"LgNaN", NAN_TEXT " lg", MsgLgDomain, 0},
     {"Lg", "1000 lg", MsgOk, 3, Check::Ulp},
     {"ExpOverflowIsNoError", "1000 exp", MsgOk, kInf},
+    // exp's limits, decided before any run-time is asked: +0 (not -0, not 1 + x) below ln of
+    // half the least subnormal, +inf above ln of the largest double, the run-time's between.
+    {"ExpFarBelowIsPlusZero", "0 12345.678 - exp", MsgOk, 0},
+    {"ExpJustBelowIsPlusZero", "0 745.1332191019413 - exp", MsgOk, 0},
+    {"ExpAtLeastSubnormal", "0 745.13 - exp", MsgOk, std::numeric_limits<double>::denorm_min()},
+    {"ExpJustAboveIsInfinity", "709.7827128933841 exp", MsgOk, kInf},
+    {"ExpBelowTheTopIsFinite", "709.78 exp", MsgOk, 1.7928227943945155e308, Check::Ulp},
     {"NaNIsAResult", NAN_TEXT, MsgOk, 0, Check::NaN},
     // Whole and fractional parts.
     {"TruncNegative", "0 2.7 - trunc", MsgOk, -2},
@@ -417,41 +424,45 @@ TEST(NumberReading, EveryNumberGivesStrtodsDouble) {
     }
 }
 
-// Numbers are read with the C library's strtod, which follows LC_NUMERIC. Under a locale whose
-// decimal mark is a comma, '12.5' stops being a number and a postfix '12.5' reads as 12: this
-// pins why neither the module nor the console host may ever set LC_NUMERIC (or LC_ALL).
+// The formula language's decimal mark is '.', whatever the process's locale: a host sets the
+// user's locale (the current host calls setlocale(LC_ALL, "")), and the C library's strtod
+// follows its LC_NUMERIC. Under a locale whose decimal mark is a comma, "12.5" stays 12.5 and
+// "12,5" stays no number, in a variable field and in a formula. The locale is the tests' own
+// (numo_locale in tests/CMakeLists.txt, found through LOCPATH), so this never depends on the
+// machine's locales.
 class CommaLocale : public ::testing::Test {
 protected:
-    void TearDown() override { std::setlocale(LC_NUMERIC, "C"); }
+    void TearDown() override { std::setlocale(LC_ALL, "C"); }
 };
 
-TEST_F(CommaLocale, NumbersFollowTheProcessLocale) {
-    const char* found = nullptr;
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "fr_FR.UTF-8", "fr_FR.utf8",
-                             "ru_RU.UTF-8", "nl_NL.UTF-8", "it_IT.UTF-8", "es_ES.UTF-8"}) {
-        if (std::setlocale(LC_NUMERIC, name) != nullptr &&
-            std::strcmp(std::localeconv()->decimal_point, ",") == 0) {
-            found = name;
-            break;
-        }
-    }
-    if (found == nullptr)
-        GTEST_SKIP() << "no locale with a comma as decimal mark is installed";
+TEST_F(CommaLocale, NumbersAreReadWithAPointWhateverTheProcessLocale) {
+    ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr)
+        << "the tests' de_DE.UTF-8 locale is missing (LOCPATH="
+        << (std::getenv("LOCPATH") != nullptr ? std::getenv("LOCPATH") : "") << ")";
+    ASSERT_STREQ(std::localeconv()->decimal_point, ",") << "the locale's decimal mark";
+    // The C library's own reading follows the locale: what the module must not rest on.
+    ASSERT_EQ(std::strtod("12.5", nullptr), 12);
 
-    double value = 0;
-    EXPECT_EQ(ParseNumber("12.5", &value), MsgBadVariable) << found;
-    EXPECT_EQ(value, 12);
-    EXPECT_EQ(ParseNumber("12,5", &value), 0) << found;
-    EXPECT_EQ(value, 12.5);
+    struct Case {
+        const char* text;
+        StatusCode status;
+        double value;
+    };
+    for (const Case& c :
+         {Case{"12.5", 0, 12.5}, Case{"12,5", MsgBadVariable, 12}, Case{"1.5e3", 0, 1500},
+          Case{"-0.25", 0, -0.25}, Case{"0.1234567890123456789", 0, 0.1234567890123456789},
+          Case{"1,", MsgBadVariable, 1}}) {
+        double value = 0;
+        EXPECT_EQ(ParseNumber(c.text, &value), c.status) << c.text;
+        EXPECT_EQ(value, c.value) << c.text;
+    }
     double result = 0;
     EXPECT_EQ(EvaluatePostfix("12.5 2 *", &result), MsgOk);
-    EXPECT_EQ(result, 24);
-
-    std::setlocale(LC_NUMERIC, "C");
-    EXPECT_EQ(ParseNumber("12.5", &value), 0);
-    EXPECT_EQ(value, 12.5);
-    EXPECT_EQ(EvaluatePostfix("12.5 2 *", &result), MsgOk);
     EXPECT_EQ(result, 25);
+    EXPECT_EQ(EvaluatePostfix("0.1 0.2 +", &result), MsgOk);
+    EXPECT_EQ(result, 0.1 + 0.2);
+    EXPECT_EQ(EvaluatePostfix("1.25e1 0.00000000000000001 +", &result), MsgOk);
+    EXPECT_EQ(result, 12.5);
 }
 
 } // namespace

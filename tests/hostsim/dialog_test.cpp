@@ -251,7 +251,10 @@ TEST_F(DialogTest, ItemFocusAppliesBeforeInitAndSetFocusDuringInitWins) {
     EXPECT_EQ(focusAfter, 3);
 }
 
-TEST_F(DialogTest, EventsSentDuringInitReachTheProcedureBeforeTheSendReturns) {
+// Events a module sends itself reach its procedure before the send returns, as the current host's
+// layer for 1.x modules passes them on: DN_BTNCLICK and messages above DM_USER as they are, any
+// other DN_* (a self-sent DN_EDITCHANGE among them) as message 0 with the same parameters.
+TEST_F(DialogTest, EventsSentToItselfArriveAsTheCurrentHostPassesThemOn) {
     std::vector<std::string> log;
     gBehaviour = [&](HANDLE h, int msg, int p1, LONG_PTR p2) -> std::optional<LONG_PTR> {
         if (msg == DN_INITDIALOG) {
@@ -260,16 +263,12 @@ TEST_F(DialogTest, EventsSentDuringInitReachTheProcedureBeforeTheSendReturns) {
             Send(h, DM_GETDLGITEM, 3, reinterpret_cast<LONG_PTR>(&record));
             std::strcpy(record.Data, "written");
             Send(h, DM_SETDLGITEM, 3, reinterpret_cast<LONG_PTR>(&record));
-            LONG_PTR answer = Send(h, DN_EDITCHANGE, 2, 0);
-            log.push_back("sent " + std::to_string(answer));
-            log.push_back("user " + std::to_string(Send(h, DM_USER + 1, 4, 5)));
-        } else if (msg == DN_EDITCHANGE) {
-            // param2 is 0 here: the host passed it on without reading it.
-            log.push_back("editchange " + std::to_string(p1) + " " + std::to_string(p2) + " " +
-                          ItemText(h, 3));
-            return 42;
-        } else if (msg == DM_USER + 1) {
-            return p1 + p2;
+            for (int sent : {int{DN_EDITCHANGE}, int{DN_GOTFOCUS}, int{DN_BTNCLICK}, DM_USER + 1})
+                log.push_back("sent " + std::to_string(Send(h, sent, 2, 3)));
+        } else if (msg != DN_KEY && msg != DN_CLOSE) {
+            log.push_back(std::to_string(msg) + " " + std::to_string(p1) + " " +
+                          std::to_string(p2) + " " + ItemText(h, 3));
+            return 40 + msg % 10;
         }
         return std::nullopt;
     };
@@ -277,8 +276,12 @@ TEST_F(DialogTest, EventsSentDuringInitReachTheProcedureBeforeTheSendReturns) {
         EXPECT_EQ(d.Text(3), "written");
         d.Close(-1);
     });
-    EXPECT_EQ(log, (std::vector<std::string>{"init 77 abc", "editchange 2 0 written", "sent 42",
-                                             "user 9"}));
+    EXPECT_EQ(log,
+              (std::vector<std::string>{"init 77 abc", "0 2 3 written", "sent 40", "0 2 3 written",
+                                        "sent 40", std::to_string(DN_BTNCLICK) + " 2 3 written",
+                                        "sent " + std::to_string(40 + DN_BTNCLICK % 10),
+                                        std::to_string(DM_USER + 1) + " 2 3 written",
+                                        "sent " + std::to_string(40 + (DM_USER + 1) % 10)}));
 }
 
 struct CloseCase {
@@ -354,25 +357,89 @@ TEST_F(DialogTest, ItemRecordsMoveWhole) {
     });
 }
 
-TEST_F(DialogTest, EditsBeyondTheFieldAreRefused) {
+// An edit line takes any number of characters, of which the module's record holds the first
+// 511, until DM_SETMAXTEXTLENGTH limits it; then edits beyond the limit are refused.
+TEST_F(DialogTest, EditsBeyondTheFieldsLimitAreRefused) {
     std::vector<std::string> changes;
+    std::vector<LONG_PTR> previous;
     gBehaviour = [&](HANDLE h, int msg, int p1, LONG_PTR) -> std::optional<LONG_PTR> {
+        if (msg == DN_INITDIALOG) {
+            previous.push_back(Send(h, DM_SETMAXTEXTLENGTH, 5, 511));
+            previous.push_back(Send(h, DM_SETMAXTEXTLENGTH, 5, 511));
+            previous.push_back(Send(h, DM_SETMAXTEXTLENGTH, 6, 511)); // a button
+        }
         if (msg == DN_EDITCHANGE)
             changes.push_back(ItemText(h, p1));
         return std::nullopt;
     };
     Run([](Dialog& d) {
-        EXPECT_FALSE(d.EditText(2, std::string(512, '1')));
-        EXPECT_EQ(d.Text(2), "abc");
+        EXPECT_TRUE(d.EditText(2, std::string(600, '1'))) << "no limit set";
+        EXPECT_EQ(d.Text(2), std::string(600, '1'));
+        d.Type("2");
+        EXPECT_EQ(d.Text(2), std::string(600, '1') + "2");
+        EXPECT_EQ(ItemText(d.Handle(), 2), std::string(511, '1')) << "the record's first 511";
+
+        EXPECT_FALSE(d.EditText(5, std::string(512, '1')));
+        EXPECT_EQ(d.Text(5), "12");
         EXPECT_FALSE(d.EditText(3, "x")) << "read-only";
         EXPECT_FALSE(d.EditText(6, "x")) << "a button";
-        EXPECT_TRUE(d.EditText(2, std::string(511, '1')));
+        EXPECT_TRUE(d.EditText(5, std::string(511, '1')));
         d.Key(KEY_END);
         d.Type("2");
-        EXPECT_EQ(d.Text(2), std::string(511, '1')) << "a full field takes no more";
+        EXPECT_EQ(d.Text(5), std::string(511, '1')) << "a full field takes no more";
         d.Close(-1);
     });
-    EXPECT_EQ(changes, (std::vector<std::string>{std::string(511, '1')}));
+    EXPECT_EQ(previous, (std::vector<LONG_PTR>{-1, 511, 0}));
+    EXPECT_EQ(changes, (std::vector<std::string>{std::string(511, '1'), std::string(511, '1'),
+                                                 std::string(511, '1')}));
+}
+
+// An edit line shows its width of the text from its scroll position. Writing a text keeps the
+// scroll (the cursor goes after a changed text, and the line scrolls only as far as keeps it in
+// sight), so a short text after a long one loses its first characters; DM_SETCURSORPOS moves
+// the cursor and scrolls back to it, DM_GETCURSORPOS reads it.
+TEST_F(DialogTest, EditLinesKeepTheirScrollWhenTheirTextIsWritten) {
+    std::vector<FarDialogItem> items = TestItems();
+    items[3].X1 = 2;
+    items[3].X2 = 11; // 10 columns
+    Run(items, [](Dialog& d) {
+        HANDLE h = d.Handle();
+        auto write = [&](const char* text) {
+            FarDialogItem record;
+            Send(h, DM_GETDLGITEM, 3, reinterpret_cast<LONG_PTR>(&record));
+            std::strcpy(record.Data, text);
+            Send(h, DM_SETDLGITEM, 3, reinterpret_cast<LONG_PTR>(&record));
+        };
+        auto cursor = [&] {
+            COORD position{-1, -1};
+            EXPECT_EQ(Send(h, DM_GETCURSORPOS, 3, reinterpret_cast<LONG_PTR>(&position)), 1);
+            EXPECT_EQ(position.Y, 0);
+            return position.X;
+        };
+        EXPECT_EQ(d.Width(3), 10);
+        EXPECT_EQ(d.Window(3), "ro");
+        write("0123456789");
+        EXPECT_EQ(cursor(), 10);
+        EXPECT_EQ(d.Window(3), "123456789") << "room for the cursor after the text";
+        write("abcdef");
+        EXPECT_EQ(cursor(), 6);
+        EXPECT_EQ(d.Window(3), "bcdef") << "the scroll stays";
+        write("0123456789ABCDEFGHIJ");
+        EXPECT_EQ(d.Window(3), "BCDEFGHIJ") << "the tail, cursor after it";
+        COORD start{0, 0};
+        EXPECT_EQ(Send(h, DM_SETCURSORPOS, 3, reinterpret_cast<LONG_PTR>(&start)), 1);
+        EXPECT_EQ(cursor(), 0);
+        EXPECT_EQ(d.Window(3), "0123456789");
+        write("xy");
+        COORD beyond{50, 0};
+        Send(h, DM_SETCURSORPOS, 3, reinterpret_cast<LONG_PTR>(&start));
+        EXPECT_EQ(d.Window(3), "xy");
+        Send(h, DM_SETCURSORPOS, 3, reinterpret_cast<LONG_PTR>(&beyond));
+        EXPECT_EQ(cursor(), 2) << "no further than the end";
+        EXPECT_EQ(Send(h, DM_SETCURSORPOS, 6, reinterpret_cast<LONG_PTR>(&start)), 0) << "button";
+        EXPECT_EQ(Send(h, DM_GETCURSORPOS, 3, 0), 0);
+        d.Close(-1);
+    });
 }
 
 TEST_F(DialogTest, LastHistoryFillsAnEmptyFieldAndAnAcceptedDialogAddsToIt) {

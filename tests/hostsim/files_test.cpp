@@ -398,10 +398,13 @@ TEST_P(ShippedLanguage, HoldsDistinctNonNumericMessagesThatFit) {
         std::strtod(text.c_str(), &end);
         EXPECT_FALSE(!text.empty() && *end == '\0') << "message " << n << " reads as a number";
         EXPECT_FALSE(text.empty()) << n;
-        EXPECT_LE(text.size(), kResultColumns) << "message " << n << ": " << text;
         for (int m = 9; m < n; ++m)
             EXPECT_NE(text, file.messages[static_cast<std::size_t>(m)]) << m << " and " << n;
     }
+    // Every message fits the result field: a longer one would scroll the host's edit line.
+    for (std::size_t n = 0; n < file.messages.size(); ++n)
+        EXPECT_LE(file.messages[n].size(), kResultColumns)
+            << "message " << n << ": " << file.messages[n];
     char* end = nullptr;
     std::strtod(file.messages[MsgVarDefault].c_str(), &end);
     EXPECT_EQ(*end, '\0') << "message 7 is the variables' first value: a number";
@@ -463,6 +466,31 @@ TEST_P(ShippedHelp, KeyTableLinesUpOnceTheMarkupIsHidden) {
         EXPECT_EQ(start, column) << line->text;
     }
     EXPECT_GE(rows, 2);
+}
+
+// The host joins a topic's lines when it reflows them to its window, and draws a #highlight#
+// that spans a line break wrongly: every line of the shipped help opens and closes its own
+// highlights ("##" is a literal '#').
+TEST_P(ShippedHelp, EveryHighlightStaysOnItsLine) {
+    std::ifstream in(std::string(NUMO_LANG_DIR) + "/" + GetParam().file, std::ios::binary);
+    ASSERT_TRUE(in) << GetParam().file;
+    std::string line;
+    int number = 0, highlights = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        int marks = 0;
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            if (line[i] != '#')
+                continue;
+            if (i + 1 < line.size() && line[i + 1] == '#')
+                ++i; // a literal '#'
+            else
+                ++marks;
+        }
+        EXPECT_EQ(marks % 2, 0) << GetParam().file << " line " << number << ": " << line;
+        highlights += marks / 2;
+    }
+    EXPECT_GT(highlights, 10) << GetParam().file;
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, ShippedHelp,

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -73,6 +74,25 @@ protected:
 
     Host host;
 };
+
+// The sends of one recalculation's writes, after the fields were read: each output field read,
+// written back and its cursor put at its start, in this order.
+std::vector<std::string> OutputWrites() {
+    std::vector<std::string> lines;
+    for (int item : {ItemPostfix, ItemHex, ItemBin, ItemResult}) {
+        const std::string n = std::to_string(item);
+        for (const std::string& line :
+             {"DM_GETDLGITEM " + n, "DM_SETDLGITEM " + n, "DM_SETCURSORPOS " + n + " {0,0}"})
+            lines.push_back("SendDlgMessage " + line);
+    }
+    return lines;
+}
+
+std::vector<std::string> Append(std::vector<std::string> lines,
+                                const std::vector<std::string>& more) {
+    lines.insert(lines.end(), more.begin(), more.end());
+    return lines;
+}
 
 std::string Printed(const char* format, double value) {
     char buf[1024];
@@ -211,11 +231,7 @@ TEST_P(VariableFaults, Message25AndTheFieldsAfterTheBadOneAreNotRead) {
         for (int item : row.reads)
             want.push_back("SendDlgMessage DM_GETDLGITEM " + std::to_string(item));
         // No formula read: straight on to the outputs.
-        for (const char* line :
-             {"DM_GETDLGITEM 4", "DM_SETDLGITEM 4", "DM_GETDLGITEM 18", "DM_SETDLGITEM 18",
-              "DM_GETDLGITEM 20", "DM_SETDLGITEM 20", "DM_GETDLGITEM 13", "DM_SETDLGITEM 13"})
-            want.push_back(std::string("SendDlgMessage ") + line);
-        EXPECT_EQ(sends, want);
+        EXPECT_EQ(sends, Append(want, OutputWrites()));
         Outputs out = ReadOutputs(dialog);
         EXPECT_EQ(out.result, Msg(MsgBadVariable));
         EXPECT_EQ(out.postfix, "");
@@ -239,11 +255,9 @@ TEST_F(Calculator, RecalculationReadsAndWritesInOrder) {
             Sends(dialog, [](Dialog& d) { d.EditText(ItemFormula, "1+2*3"); });
         std::vector<std::string> want;
         for (const char* line :
-             {"DM_GETDLGITEM 7", "DM_GETDLGITEM 9", "DM_GETDLGITEM 11", "DM_GETDLGITEM 2",
-              "DM_GETDLGITEM 4", "DM_SETDLGITEM 4", "DM_GETDLGITEM 18", "DM_SETDLGITEM 18",
-              "DM_GETDLGITEM 20", "DM_SETDLGITEM 20", "DM_GETDLGITEM 13", "DM_SETDLGITEM 13"})
+             {"DM_GETDLGITEM 7", "DM_GETDLGITEM 9", "DM_GETDLGITEM 11", "DM_GETDLGITEM 2"})
             want.push_back(std::string("SendDlgMessage ") + line);
-        EXPECT_EQ(sends, want);
+        EXPECT_EQ(sends, Append(want, OutputWrites()));
         dialog.Close(-1);
     });
 }
@@ -256,14 +270,17 @@ TEST_F(Calculator, OpeningSequence) {
     std::vector<std::string> want = {
         "DialogEx -1 -1 64 15 Contents 22 0 0 0",
         "SendDlgMessage DM_SETFOCUS 2 0",
-        "SendDlgMessage DN_EDITCHANGE 2 0",
+        // The fields the module reads take no more than it reads.
+        "SendDlgMessage DM_SETMAXTEXTLENGTH 2 511",
+        "SendDlgMessage DM_SETMAXTEXTLENGTH 7 511",
+        "SendDlgMessage DM_SETMAXTEXTLENGTH 9 511",
+        "SendDlgMessage DM_SETMAXTEXTLENGTH 11 511",
     };
-    // The first recalculation runs inside the self-sent edit change.
+    // The first recalculation, run directly: no event sent to itself.
     for (const char* line :
-         {"DM_GETDLGITEM 7", "DM_GETDLGITEM 9", "DM_GETDLGITEM 11", "DM_GETDLGITEM 2",
-          "DM_GETDLGITEM 4", "DM_SETDLGITEM 4", "DM_GETDLGITEM 18", "DM_SETDLGITEM 18",
-          "DM_GETDLGITEM 20", "DM_SETDLGITEM 20", "DM_GETDLGITEM 13", "DM_SETDLGITEM 13"})
+         {"DM_GETDLGITEM 7", "DM_GETDLGITEM 9", "DM_GETDLGITEM 11", "DM_GETDLGITEM 2"})
         want.push_back(std::string("SendDlgMessage ") + line);
+    want = Append(want, OutputWrites());
     for (int item : {2, 7, 9, 11, 4, 13, 18, 20})
         want.push_back("SendDlgMessage DM_EDITUNCHANGEDFLAG " + std::to_string(item) + " 0");
     want.push_back("DefDlgProc DN_INITDIALOG 0 0");
@@ -296,11 +313,13 @@ TEST_F(Calculator, GreyPlusAndMinusReprintWithoutRecalculating) {
         std::vector<std::string> plus = Sends(dialog, [](Dialog& d) { d.Key(KEY_ADD); });
         EXPECT_EQ(dialog.Text(ItemResult), "7.0000");
         EXPECT_EQ(plus, (std::vector<std::string>{"SendDlgMessage DM_GETDLGITEM 13",
-                                                  "SendDlgMessage DM_SETDLGITEM 13"}));
+                                                  "SendDlgMessage DM_SETDLGITEM 13",
+                                                  "SendDlgMessage DM_SETCURSORPOS 13 {0,0}"}));
         std::vector<std::string> minus = Sends(dialog, [](Dialog& d) { d.Key(KEY_SUBTRACT); });
         EXPECT_EQ(dialog.Text(ItemResult), "7.000");
         EXPECT_EQ(minus, (std::vector<std::string>{"SendDlgMessage DM_GETDLGITEM 13",
                                                    "SendDlgMessage DM_SETDLGITEM 13",
+                                                   "SendDlgMessage DM_SETCURSORPOS 13 {0,0}",
                                                    "SendDlgMessage DM_REDRAW 0 0"}));
         // Down to 0 decimals; grey minus at 0 leaves 0.
         for (int i = 0; i < 5; ++i)
@@ -566,4 +585,127 @@ TEST_F(LongMessageTexts, CopiesIntoItemTextsAreBounded) {
     EXPECT_EQ(out.result.size(), 511u);
     EXPECT_EQ(out.result, Msg(MsgDoubleOperator).substr(0, 511));
 }
+
+// Opening computes at once: a formula restored from the history shows its postfix form, result,
+// hexadecimal and binary before any key, and grey plus reprints it straight away. (The current
+// host drops the edit-change event a module sends itself, so this must not rest on one.)
+TEST_F(Calculator, OpeningComputesTheFormulaFromTheHistory) {
+    host.History().Add(kHistoryName, "2+3*4");
+    host.Open(OpenPlugin, [&](Dialog& dialog) {
+        EXPECT_EQ(dialog.Text(ItemFormula), "2+3*4");
+        Outputs out = ReadOutputs(dialog);
+        EXPECT_EQ(out.postfix, "2 3 4 * +");
+        EXPECT_EQ(out.result, "14.000");
+        EXPECT_EQ(out.hex, "E");
+        EXPECT_EQ(out.bin, "1110");
+        dialog.Key(KEY_ADD);
+        EXPECT_EQ(dialog.Text(ItemResult), "14.0000");
+        dialog.Close(-1);
+    });
+}
+
+// Every output reads from its first character, whatever the field showed before: the host's edit
+// line keeps its scroll when a text is written, so after the 54-character message in the
+// 54-column result field a shorter text would lose its first character, and a result longer
+// than the field would show only its tail.
+TEST_F(Calculator, OutputsShowFromTheirFirstCharacter) {
+    host.Open(OpenPlugin, [&](Dialog& dialog) {
+        ASSERT_EQ(dialog.Width(ItemResult), 54);
+        ASSERT_EQ(Msg(MsgNoParenAfterFunction).size(), 54u);
+        const struct {
+            const char* formula;
+            std::string window;
+        } steps[] = {
+            {"sin2", Msg(MsgNoParenAfterFunction)},
+            {"25", "25.000"},
+            {"2", "2.000"},
+            {"3^220", ""}, // 105 digits: the first 54 characters of its text
+            {"1/0", Msg(MsgDivByZero)},
+        };
+        for (const auto& step : steps) {
+            dialog.EditText(ItemFormula, step.formula);
+            const std::string text = dialog.Text(ItemResult);
+            if (!step.window.empty()) {
+                EXPECT_EQ(text, step.window) << step.formula;
+            }
+            EXPECT_EQ(dialog.Window(ItemResult), text.substr(0, 54)) << step.formula;
+        }
+        // The reprint of grey plus and minus too, after a result longer than the field.
+        dialog.EditText(ItemFormula, "3^220");
+        dialog.Key(KEY_ADD);
+        dialog.Key(KEY_SUBTRACT);
+        EXPECT_EQ(dialog.Window(ItemResult), dialog.Text(ItemResult).substr(0, 54));
+        EXPECT_EQ(dialog.Text(ItemResult).substr(0, 8), "92613871");
+        // The postfix, hexadecimal and binary fields as well.
+        dialog.EditText(ItemFormula, std::string(250, '9') + "+0-0");
+        EXPECT_EQ(dialog.Window(ItemPostfix), dialog.Text(ItemPostfix).substr(0, 54));
+        dialog.EditText(ItemFormula, "0-1");
+        EXPECT_EQ(dialog.Window(ItemBin), std::string(32, '1'));
+        EXPECT_EQ(dialog.Window(ItemHex), "FFFFFFFF");
+        dialog.Close(-1);
+    });
+}
+
+// The fields the module reads take no more than the 511 characters it reads: 517 characters
+// typed into the formula field leave the first 511 there, and the result is that formula's.
+TEST_F(Calculator, TheInputFieldsTakeNoMoreThanTheModuleReads) {
+    std::string typed;
+    for (int i = 0; i < 250; ++i)
+        typed += "1+";
+    typed += "2+3+4+5+6+7+8+9+1";
+    ASSERT_EQ(typed.size(), 517u);
+    host.Open(OpenPlugin, [&](Dialog& dialog) {
+        dialog.Type(typed);
+        EXPECT_EQ(dialog.Text(ItemFormula), typed.substr(0, 511));
+        EXPECT_EQ(dialog.Text(ItemResult), "277.000"); // 250 ones, then 2+3+4+5+6+7
+        for (int field : {ItemVarA, ItemVarB, ItemVarC}) {
+            EXPECT_FALSE(dialog.EditText(field, std::string(512, '1'))) << "field " << field;
+            EXPECT_TRUE(dialog.EditText(field, std::string(511, '1'))) << "field " << field;
+        }
+        dialog.Close(-1);
+    });
+}
+
+// Under a locale with a decimal comma (the host sets the user's locale at start-up, and the
+// module shares the C library with it) the formula and the variable fields still read '.', a
+// comma is still no decimal point, and the host's sprintf prints the result in the locale. The
+// locale is the tests' own (numo_locale in tests/CMakeLists.txt).
+struct LocaleRow {
+    const char* name;
+    const char* formula;
+    const char* a;
+    int message; // MsgOk: the result column holds
+    const char* result;
+};
+
+std::ostream& operator<<(std::ostream& os, const LocaleRow& row) {
+    return os << row.name;
+}
+
+class CommaLocale : public Calculator, public ::testing::WithParamInterface<LocaleRow> {
+protected:
+    void SetUp() override {
+        ASSERT_NE(std::setlocale(LC_ALL, "ru_RU.UTF-8"), nullptr)
+            << "the tests' ru_RU.UTF-8 locale is missing";
+        ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+        Calculator::SetUp();
+    }
+    void TearDown() override { std::setlocale(LC_ALL, "C"); }
+};
+
+TEST_P(CommaLocale, NumbersReadWithAPointAndPrintInTheLocale) {
+    const LocaleRow& row = GetParam();
+    Outputs out = Run(row.formula, row.a);
+    EXPECT_EQ(out.result, row.message == MsgOk ? std::string(row.result) : Msg(row.message));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CommaLocale,
+    ::testing::Values(LocaleRow{"PointInFormula", "12.5*2", "0", MsgOk, "25,000"},
+                      LocaleRow{"SumOfTenths", "0.1+0.2", "0", MsgOk, "0,300"},
+                      LocaleRow{"PointInVariable", "a*2", "1.5", MsgOk, "3,000"},
+                      LocaleRow{"CommaInVariable", "a*2", "1,5", MsgBadVariable, ""},
+                      LocaleRow{"CommaInVariableAlone", "1", "12,5", MsgBadVariable, ""},
+                      LocaleRow{"CommaInFormula", "12,5*2", "0", MsgBadChar, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 } // namespace

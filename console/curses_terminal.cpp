@@ -79,12 +79,10 @@ void RemoveHandlers() {
         sigaction(kCrashSignals[i], &gPreviousCrash[i], nullptr);
 }
 
-// A terminfo string, or "" when the terminal has none.
-std::string Capability(const char* name) {
-    const char* value = tigetstr(name);
-    if (value == nullptr || value == reinterpret_cast<const char*>(-1))
-        return "";
-    return value;
+// A terminfo string to write, "" when the terminal has none.
+std::string CapabilityText(const char* name) {
+    const char* value = Capability(name);
+    return value != nullptr ? value : "";
 }
 
 // DECKPAM/DECKPNM: the keypad's application mode on and off, for terminals whose keypad-transmit
@@ -151,7 +149,7 @@ CursesTerminal::CursesTerminal(int codePage) {
     meta(stdscr, TRUE);
     set_escdelay(25);
     keypad(stdscr, TRUE);
-    std::string keypadOn = Capability("smkx");
+    std::string keypadOn = CapabilityText("smkx");
     if (keypadOn.find(kKeypadApplication) == std::string::npos) {
         putp(kKeypadApplication);
         std::fflush(stdout);
@@ -163,8 +161,8 @@ CursesTerminal::CursesTerminal(int codePage) {
 
     // What the crash handler writes: attributes off, keypad back to numeric, cursor visible,
     // the shell's screen back.
-    std::string reset = Capability("sgr0") + Capability("rmkx") + kKeypadNumeric +
-                        Capability("cnorm") + Capability("rmcup");
+    std::string reset = CapabilityText("sgr0") + CapabilityText("rmkx") + kKeypadNumeric +
+                        CapabilityText("cnorm") + CapabilityText("rmcup");
     std::size_t length = std::min(reset.size(), sizeof gResetSequence);
     std::memcpy(gResetSequence, reset.data(), length);
     gResetLength = length;

@@ -46,7 +46,7 @@ public:
     // The host's key code for a terminal key, or 0 for none.
     static int HostKey(const InputKey& key);
     // The key code of Ctrl+C.
-    static constexpr int kCtrlC = 0x01000000 | 'C';
+    static constexpr int kCtrlC = KEY_CTRLC;
 
 private:
     enum class Outcome { Back, Interrupt, Hangup };

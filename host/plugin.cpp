@@ -17,7 +17,10 @@ extern "C" void WINAPI GetPluginInfo(PluginInfo* Info) {
 }
 
 extern "C" HANDLE WINAPI OpenPlugin(int, INT_PTR) {
-    ShowCalculator();
+    // A host that left out a service the dialog calls gets no dialog (calling a null service
+    // would end the host's process), and no panel either way.
+    if (HasDialogServices())
+        ShowCalculator();
     return NUMO_INVALID_HANDLE; // the host opens no panel for us
 }
 

@@ -24,6 +24,13 @@ void KeepHostRecords(const PluginStartupInfo* info) {
     gStartupInfo.FSF = &gStdFunctions;
 }
 
+bool HasDialogServices() {
+    return gStartupInfo.DialogEx != nullptr && gStartupInfo.SendDlgMessage != nullptr &&
+           gStartupInfo.DefDlgProc != nullptr && gStartupInfo.GetMsg != nullptr &&
+           gStdFunctions.sprintf != nullptr && gStdFunctions.itoa != nullptr &&
+           gStdFunctions.LStrupr != nullptr && gStdFunctions.LStrlwr != nullptr;
+}
+
 const char* GetMsgText(int index) {
     if (gStartupInfo.GetMsg == nullptr)
         return "";

@@ -19,6 +19,12 @@ extern FarStandardFunctions gStdFunctions;
 // not give (a shorter record, no standard functions at all) read as null.
 void KeepHostRecords(const PluginStartupInfo* info);
 
+// True when the host gave every service the dialog calls: DialogEx, SendDlgMessage, DefDlgProc,
+// GetMsg, and the standard functions sprintf, itoa, LStrupr and LStrlwr. (itoa64 is not among
+// them: without it the integer fields stay empty beyond 32 bits.) A host that gave no
+// standard-functions record at all has none of the four.
+bool HasDialogServices();
+
 // The host's text of message index for this module. It belongs to the host: copy, never free.
 // Never null: a host that gives no text yields the empty text.
 const char* GetMsgText(int index);

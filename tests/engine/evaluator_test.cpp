@@ -244,6 +244,17 @@ TEST_F(EvaluateCapacity, FiveHundredTwelveValuesWithoutHeap) {
     EXPECT_EQ(Allocations(), 1u) << "the sum's text is longer than 1024 characters";
 }
 
+// 513 values in 1025 characters: the fewest a heap stack is taken for, every value of the text
+// held at once. Its size must be exact: the newest value is the result.
+TEST_F(EvaluateCapacity, FiveHundredThirteenValuesInTheShortestHeapStack) {
+    std::string text = Cat(Repeat("1 ", 512), "7");
+    ASSERT_EQ(text.size(), 1025u);
+    double result = 0;
+    EXPECT_EQ(EvaluatePostfix(text.c_str(), &result), MsgOk);
+    EXPECT_EQ(result, 7);
+    EXPECT_EQ(Allocations(), 1u);
+}
+
 // A longer text with more values held at once than the stack of the call.
 TEST_F(EvaluateCapacity, SixHundredValuesAtOnce) {
     std::string text = Cat(Repeat("1 ", 599), "1", Repeat(" +", 599));

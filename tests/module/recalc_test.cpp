@@ -634,6 +634,22 @@ TEST_F(Calculator, WithoutItoa64TheFieldsBeyond32BitsStayEmpty) {
     }
 }
 
+// A formula whose postfix text is exactly 512 characters, one more than item 4 holds: shown cut
+// at a token and marked, while the result comes from the whole text.
+TEST_F(Calculator, PostfixOfExactly512CharactersIsCut) {
+    std::string formula = "1111";
+    std::string postfix = "1111";
+    for (int i = 0; i < 127; ++i) {
+        formula += "+1";
+        postfix += " 1 +";
+    }
+    ASSERT_EQ(formula.size(), 258u);
+    ASSERT_EQ(postfix.size(), 512u);
+    Outputs out = Run(formula);
+    EXPECT_EQ(out.postfix, postfix.substr(0, 506) + " ...");
+    EXPECT_EQ(out.result, "1238.000");
+}
+
 LanguageFile LongMessages() {
     LanguageFile language = ReadLanguageFile(NUMO_LANG_DIR "/numo_en.lng");
     for (std::string& message : language.messages)

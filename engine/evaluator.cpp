@@ -22,31 +22,31 @@ double gVarA = 0;
 double gVarB = 0;
 double gVarC = 0;
 
-namespace {
-
 // The formula language has '.' as its only decimal mark, but the C library's strtod reads the
 // mark of the process's locale, which the host sets from the user's (a Russian user's host reads
 // "12.5" as 12 and "12,5" as 12.5). Every number is therefore read with '.' whatever the locale.
-#ifdef _WIN32
-// The module shares msvcrt.dll, and its locale, with the host; mingw-w64's strtod takes the mark
-// from that locale's localeconv(). msvcrt's own locale objects (_create_locale, _strtod_l) are
-// missing from the msvcrt.dll of the older systems the 1.7x host runs on, where one missing
-// import would stop the whole DLL from loading; localeconv() is in every msvcrt.dll. So strtod
-// reads a copy of the number in which each '.' is the locale's mark, and in which the text stops
+//
+// On Windows the module shares msvcrt.dll, and its locale, with the host; mingw-w64's strtod takes
+// the mark from that locale's localeconv(). msvcrt's own locale objects (_create_locale,
+// _strtod_l) are missing from the msvcrt.dll of the older systems the 1.7x host runs on, where
+// one missing import would stop the whole DLL from loading; localeconv() is in every msvcrt.dll.
+// So strtod reads a copy of the number in which each '.' is the locale's mark, and which stops
 // at the locale's own mark, so that "12,5" stays no number.
-constexpr std::size_t kMaxNumberCopy = 600; // a field holds 511 characters
-
-double ReadDotNumber(const char* text, char** end) {
+double ReadDotNumberThroughLocale(const char* text, char** end) {
+    constexpr std::size_t kMaxCopied = 600; // a field holds 511 characters
+    constexpr std::size_t kMaxMark = 4;     // one character, in any encoding
     const char* mark = std::localeconv()->decimal_point;
     const std::size_t markLength = mark == nullptr ? 0 : std::strlen(mark);
-    if (markLength == 0 || std::strcmp(mark, ".") == 0)
+    if (markLength == 0 || markLength > kMaxMark || std::strcmp(mark, ".") == 0)
         return std::strtod(text, end);
-    char copy[kMaxNumberCopy * 4 + 1];
-    std::size_t used = 0, read = 0;
-    for (; text[read] != '\0' && text[read] != ' ' && read < kMaxNumberCopy; ++read) {
+    char copy[kMaxCopied * kMaxMark + 1];
+    std::size_t used = 0;
+    // No number form holds a space: the copy stops there too (the evaluator's tokens end in one).
+    for (std::size_t read = 0; text[read] != '\0' && text[read] != ' ' && read < kMaxCopied;
+         ++read) {
         if (std::strncmp(text + read, mark, markLength) == 0)
             break; // the locale's mark is no decimal point of the formula language
-        if (text[read] == '.' && markLength <= 4) {
+        if (text[read] == '.') {
             std::memcpy(copy + used, mark, markLength);
             used += markLength;
         } else {
@@ -58,7 +58,8 @@ double ReadDotNumber(const char* text, char** end) {
     const double value = std::strtod(copy, &copyEnd);
     if (end != nullptr) {
         // Back from the copy's end to the text's: each mark in the copy stands for one '.'.
-        std::size_t consumed = static_cast<std::size_t>(copyEnd - copy), at = 0, i = 0;
+        const std::size_t consumed = static_cast<std::size_t>(copyEnd - copy);
+        std::size_t at = 0, i = 0;
         while (at < consumed) {
             at += text[i] == '.' ? markLength : 1;
             ++i;
@@ -67,13 +68,20 @@ double ReadDotNumber(const char* text, char** end) {
     }
     return value;
 }
+
+namespace {
+
+#ifdef _WIN32
+double ReadDotNumber(const char* text, char** end) {
+    return ReadDotNumberThroughLocale(text, end);
+}
 #else
-// A "C" locale object of its own, made once when the module is loaded, for strtod_l.
+// glibc reads with a locale object of its own: a "C" one, made once when the module is loaded.
 const locale_t kDotLocale = newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(nullptr));
 
 double ReadDotNumber(const char* text, char** end) {
     if (kDotLocale == static_cast<locale_t>(nullptr))
-        return std::strtod(text, end); // not seen: "C" is always there
+        return ReadDotNumberThroughLocale(text, end); // not seen: "C" is always there
     return strtod_l(text, end, kDotLocale);
 }
 #endif

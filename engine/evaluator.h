@@ -14,6 +14,12 @@ extern double gVarC;
 // it untouched.
 StatusCode ParseNumber(const char* text, double* value);
 
+// strtod with '.' as the decimal mark, through the C library's strtod in whatever locale the
+// process has: strtod reads a copy with each '.' turned into the locale's mark, and the copy ends
+// at the locale's own mark. The Windows build reads every number so; the glibc build reads with a
+// "C" locale object and uses this only where that object could not be made.
+double ReadDotNumberThroughLocale(const char* text, char** end);
+
 // Evaluates a postfix text: tokens separated by spaces, read once from left to right. Sets
 // *result to 0 first; returns MsgOk with the newest stacked value (0 when none), or one of 26..33
 // (the first undefined operation) with *result left at 0, or StatusNoMemory when the heap refuses

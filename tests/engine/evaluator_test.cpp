@@ -476,4 +476,59 @@ TEST_F(CommaLocale, NumbersAreReadWithAPointWhateverTheProcessLocale) {
     EXPECT_EQ(result, 12.5);
 }
 
+// The reader of the Windows build (which has no locale objects), run here through glibc's strtod
+// in the comma locale: every number reads to the double and stops at the character where strtod
+// stops in the "C" locale.
+TEST_F(CommaLocale, TheReaderThroughTheLocaleReadsAsInTheCLocale) {
+    std::vector<std::string> numbers = {"12.5",
+                                        "12,5",
+                                        "1,",
+                                        "1.5e3",
+                                        "1.5e-3",
+                                        "-0.25",
+                                        "+.5",
+                                        ".5",
+                                        "5.",
+                                        "1.2.3",
+                                        "0x1.8p1",
+                                        "inf",
+                                        "-nan",
+                                        "1e400",
+                                        "12.5 3",
+                                        "12.5,3",
+                                        "",
+                                        "x",
+                                        "0.",
+                                        "00000000000000000001.5",
+                                        std::string(300, '7') + ".25",
+                                        "0." + std::string(400, '0') + "1"};
+    std::mt19937 random(20261211);
+    for (int i = 0; i < 3000; ++i) {
+        std::string text;
+        const int length = 1 + static_cast<int>(random() % 24);
+        for (int k = 0; k < length; ++k)
+            text += "0123456789..e-,"[random() % 15];
+        numbers.push_back(text);
+    }
+    struct Read {
+        std::uint64_t bits;
+        std::ptrdiff_t used;
+    };
+    std::vector<Read> inC;
+    for (const std::string& text : numbers) {
+        char* end = nullptr;
+        const double value = std::strtod(text.c_str(), &end);
+        inC.push_back({std::isnan(value) ? 0 : Bits(value), end - text.c_str()});
+    }
+    ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr);
+    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        const std::string& text = numbers[i];
+        char* end = nullptr;
+        const double value = ReadDotNumberThroughLocale(text.c_str(), &end);
+        EXPECT_EQ(std::isnan(value) ? 0 : Bits(value), inC[i].bits) << "'" << text << "'";
+        EXPECT_EQ(end - text.c_str(), inC[i].used) << "'" << text << "'";
+    }
+}
+
 } // namespace

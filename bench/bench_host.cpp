@@ -2,6 +2,7 @@
 #include "bench/bench_host.h"
 
 #include "engine/vocabulary.h"
+#include "hostsim/host.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -45,45 +46,22 @@ int WINAPIV Sprintf(char* Buffer, const char* Format, ...) {
     return written;
 }
 
-// The C runtime's _itoa: a sign only in radix 10; in any other radix the digits of the value's
-// 32-bit pattern read as unsigned, so -1 is "ffffffff" in radix 16.
+// The stand-in host's conversions, without its call recorder: the same digits and letters the
+// program's host gives, at the cost of the conversion alone.
 char* WINAPI Itoa(int Value, char* Str, int Radix) {
-    if (Radix < 2 || Radix > 36) {
-        Str[0] = '\0';
-        return Str;
-    }
-    bool negative = Radix == 10 && Value < 0;
-    unsigned int rest = static_cast<unsigned int>(Value);
-    if (negative)
-        rest = 0u - rest;
-    char reversed[34];
-    int count = 0;
-    do {
-        unsigned int digit = rest % static_cast<unsigned int>(Radix);
-        reversed[count++] = static_cast<char>(digit < 10 ? '0' + digit : 'a' + digit - 10);
-        rest /= static_cast<unsigned int>(Radix);
-    } while (rest != 0);
-    char* out = Str;
-    if (negative)
-        *out++ = '-';
-    while (count > 0)
-        *out++ = reversed[--count];
-    *out = '\0';
-    return Str;
+    return numo::hostsim::runtime::IntegerText(Value, Str, Radix, 32);
+}
+
+char* WINAPI Itoa64(__int64 Value, char* Str, int Radix) {
+    return numo::hostsim::runtime::IntegerText(Value, Str, Radix, 64);
 }
 
 void WINAPI Strupr(char* Str) {
-    for (; *Str != '\0'; ++Str) {
-        if (*Str >= 'a' && *Str <= 'z')
-            *Str = static_cast<char>(*Str - 'a' + 'A');
-    }
+    numo::hostsim::runtime::AsciiUpper(Str);
 }
 
 void WINAPI Strlwr(char* Str) {
-    for (; *Str != '\0'; ++Str) {
-        if (*Str >= 'A' && *Str <= 'Z')
-            *Str = static_cast<char>(*Str - 'A' + 'a');
-    }
+    numo::hostsim::runtime::AsciiLower(Str);
 }
 
 } // namespace
@@ -97,6 +75,7 @@ void StartBenchHost() {
     fsf.StructSize = sizeof fsf;
     fsf.sprintf = Sprintf;
     fsf.itoa = Itoa;
+    fsf.itoa64 = Itoa64;
     fsf.LStrupr = Strupr;
     fsf.LStrlwr = Strlwr;
 

@@ -87,12 +87,10 @@ void RemoveHandlers() {
         sigaction(kCrashSignals[i], &gPreviousCrash[i], nullptr);
 }
 
-// A terminfo string, or "" when the terminal has none.
-std::string Capability(const char* name) {
-    const char* value = tigetstr(name);
-    if (value == nullptr || value == reinterpret_cast<const char*>(-1))
-        return "";
-    return value;
+// A terminfo string to write, "" when the terminal has none.
+std::string CapabilityText(const char* name) {
+    const char* value = Capability(name);
+    return value != nullptr ? value : "";
 }
 
 // DECKPAM/DECKPNM: the keypad's application mode on and off, for terminals whose keypad-transmit
@@ -249,7 +247,7 @@ CursesTerminal::CursesTerminal(int codePage) {
     meta(stdscr, TRUE);
     set_escdelay(25);
     keypad(stdscr, TRUE);
-    std::string keypadOn = Capability("smkx");
+    std::string keypadOn = CapabilityText("smkx");
     if (keypadOn.find(kKeypadApplication) == std::string::npos) {
         putp(kKeypadApplication);
         std::fflush(stdout);
@@ -259,9 +257,9 @@ CursesTerminal::CursesTerminal(int codePage) {
     curs_set(0);
     decoder_.emplace(term != nullptr ? term : "");
     // Byte 8 is Ctrl+Backspace where Backspace itself sends DEL (as most terminals' do).
-    ctrl_backspace_ = Capability("kbs") == "\177";
-    paste_on_ = Capability("BE");
-    paste_off_ = Capability("BD");
+    ctrl_backspace_ = CapabilityText("kbs") == "\177";
+    paste_on_ = CapabilityText("BE");
+    paste_off_ = CapabilityText("BD");
     std::string family = KeyDecoder::Family(term != nullptr ? term : "");
     if (paste_on_.empty() &&
         (family == "xterm" || family == "rxvt" || family == "screen" || family == "tmux")) {
@@ -279,8 +277,8 @@ CursesTerminal::CursesTerminal(int codePage) {
 
     // What the crash handler writes: attributes off, keypad back to numeric, pasting plain
     // again, cursor visible, the shell's screen back.
-    std::string reset = Capability("sgr0") + Capability("rmkx") + kKeypadNumeric + paste_off_ +
-                        Capability("cnorm") + Capability("rmcup");
+    std::string reset = CapabilityText("sgr0") + CapabilityText("rmkx") + kKeypadNumeric +
+                        paste_off_ + CapabilityText("cnorm") + CapabilityText("rmcup");
     std::size_t length = std::min(reset.size(), sizeof gResetSequence);
     std::memcpy(gResetSequence, reset.data(), length);
     gResetLength = length;
@@ -619,7 +617,7 @@ InputKey CursesTerminal::ControlSequence() {
 }
 
 void CursesTerminal::SkipMouseReport() {
-    std::string prefix = Capability("kmous");
+    std::string prefix = CapabilityText("kmous");
     if (!prefix.empty() && prefix.back() == '<') {
         // SGR form: button;column;row then M or m.
         for (std::size_t i = 0; i < kMaxSequence; ++i) {

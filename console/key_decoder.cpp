@@ -172,14 +172,6 @@ const OwnSequence kOwnSequences[] = {
     {"\033[Z", Named(InputKey::BackTab), kXterm | kRxvt | kScreen | kTmux | kLinux},
 };
 
-// A capability's string, or nullptr when the description has none.
-const char* Capability(const char* name) {
-    const char* value = tigetstr(name);
-    if (value == nullptr || value == reinterpret_cast<const char*>(-1) || value[0] == '\0')
-        return nullptr;
-    return value;
-}
-
 // The key of one of numo's own keypad rows for this family with that sequence, if any.
 const OwnSequence* OwnKeypadRow(const char* sequence, unsigned family) {
     for (const OwnSequence& row : kOwnSequences) {
@@ -236,6 +228,13 @@ KeyDecoder::KeyDecoder(std::string_view term) {
 InputKey KeyDecoder::Decode(int code) const {
     auto it = keys_.find(code);
     return it != keys_.end() ? it->second : InputKey::Of(InputKey::Kind::None);
+}
+
+const char* Capability(const char* name) {
+    const char* value = tigetstr(name);
+    if (value == nullptr || value == reinterpret_cast<const char*>(-1) || value[0] == '\0')
+        return nullptr;
+    return value;
 }
 
 } // namespace numo::console

@@ -23,6 +23,10 @@
 
 namespace numo::console {
 
+// A string capability of the current terminal description (terminfo), or nullptr when the
+// description has none or an empty one. Both curses files read capabilities through it.
+const char* Capability(const char* name);
+
 class KeyDecoder {
 public:
     // Binds numo's own sequences in the current curses screen (set_term) for the terminal named

@@ -1,7 +1,7 @@
 // What the interactive front end needs of a terminal: a grid of cells painted in console colours,
 // line-drawing glyphs, a cursor, and keys. The curses terminal (curses_terminal.h) is the real
 // one; tests use one that keeps the cells in memory. Nothing here knows about curses, so the
-// host's key codes (host/far_api.h) and curses' key macros never meet in one file.
+// host's key codes (far/far_api.h) and curses' key macros never meet in one file.
 #pragma once
 
 #include <cstdint>

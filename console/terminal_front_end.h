@@ -52,9 +52,9 @@ public:
     // The host's key code for a terminal key, or 0 for none.
     static int HostKey(const InputKey& key);
     // The key code of Ctrl+C.
-    static constexpr int kCtrlC = 0x01000000 | 'C';
+    static constexpr int kCtrlC = KEY_CTRLC;
     // The key code of Ctrl+Z: the front end suspends numo with it.
-    static constexpr int kCtrlZ = 0x01000000 | 'Z';
+    static constexpr int kCtrlZ = KEY_CTRL | 'Z';
 
 private:
     enum class Outcome { Back, Interrupt, Hangup };

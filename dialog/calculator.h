@@ -30,11 +30,13 @@ extern const CompactDialogItem kCompactItems[kDialogItemCount];
 
 // Converts count compact records into host item records, in order.
 void ExpandDialogItems(const CompactDialogItem* compact, FarDialogItem* items, int count);
-// Builds the allowed characters and the items, and runs the modal dialog until it closes.
+// Builds the allowed characters and the items, and runs the modal dialog until it closes. Every
+// service the dialog calls must be there (HasDialogServices).
 void ShowCalculator();
 
 // Calculation state, kept between events and between openings of the dialog.
-// gStatus: of the last recalculation, a message number or StatusNoMemory; 0 before the first.
+// gStatus: of the last recalculation, a message number or StatusNoMemory; StatusNone before
+// the first.
 extern StatusCode gStatus;
 extern double gResult; // meaningful only while gStatus is MsgOk
 extern int gPrecision; // decimals of the result field, 0..kMaxPrecision

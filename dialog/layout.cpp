@@ -1,7 +1,7 @@
 // The dialog's items and its opening.
 #include "dialog/calculator.h"
 #include "engine/vocabulary.h"
-#include "host/startup.h"
+#include "services/services.h"
 
 #include <cstring>
 
@@ -65,30 +65,25 @@ void ExpandDialogItems(const CompactDialogItem* compact, FarDialogItem* items, i
 void ShowCalculator() {
     BuildAllowedChars();
 
-    // The constant table itself is never changed.
-    CompactDialogItem compact[kDialogItemCount];
-    std::memcpy(compact, kCompactItems, sizeof compact);
     FarDialogItem items[kDialogItemCount];
-    ExpandDialogItems(compact, items, kDialogItemCount);
+    ExpandDialogItems(kCompactItems, items, kDialogItemCount);
 
+    // What the compact records cannot hold: a pointer, and texts that are no messages.
     items[ItemFormula].History = kHistoryName;
     lstrcpyA(items[ItemMinusHint].Data, "-");
     lstrcpyA(items[ItemPlusHint].Data, "+");
-    items[ItemMinusHint].Flags = kMinusHintFlags;
-    items[ItemPlusHint].Flags = kPlusHintFlags;
     lstrcpyA(items[ItemHexLabel].Data, "HEX");
     lstrcpyA(items[ItemBinLabel].Data, "BIN");
 
-    // The variable row: labels two columns wide, fields fifteen, two columns apart.
+    // The variable row, left to right: each label (a text) two columns wide, each field (an
+    // edit line) fifteen, two columns apart.
     int column = 4;
     for (int i = ItemLabelA; i <= ItemVarC; ++i) {
         items[i].X1 = column;
-        items[i].X2 = column + (i % 2 == 0 ? 1 : 14);
+        items[i].X2 = column + (items[i].Type == DI_TEXT ? 1 : 14);
         column = items[i].X2 + 2;
     }
 
-    if (gStartupInfo.DialogEx == nullptr)
-        return;
     gStartupInfo.DialogEx(gStartupInfo.ModuleNumber, -1, -1, kDialogWidth, kDialogHeight,
                           kHelpTopic, items, kDialogItemCount, 0, 0, CalcDlgProc, 0);
 }

@@ -6,13 +6,14 @@
 #include "engine/signs.h"
 #include "engine/validator.h"
 #include "engine/vocabulary.h"
-#include "host/startup.h"
+#include "services/services.h"
 
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 
-StatusCode gStatus = 0;
+StatusCode gStatus = StatusNone;
 double gResult = 0.0;
 int gPrecision = kOpeningPrecision;
 char gFormula[kFormulaSize];
@@ -27,11 +28,6 @@ const char kCutMarker[] = " ...";
 // Every read and write of an item moves the host's whole item record.
 void ReadItem(HANDLE dlg, int index, FarDialogItem* item) {
     gStartupInfo.SendDlgMessage(dlg, DM_GETDLGITEM, index, reinterpret_cast<LONG_PTR>(item));
-}
-
-// Copies text into an item's text, cut to the 511 characters that fit.
-void SetItemText(FarDialogItem* item, const char* text) {
-    lstrcpynA(item->Data, text, kItemTextSize);
 }
 
 // Deletes every space in one pass (moving the rest of the text for each space would be
@@ -49,10 +45,10 @@ void DeleteSpaces(char* text) {
 }
 
 // Item 4's text for a postfix text: whole, or cut at a token boundary and marked.
-void SetPostfixText(FarDialogItem* item, const char* postfix) {
+void SetPostfixText(char* text, const char* postfix) {
     std::size_t length = std::strlen(postfix);
     if (length < static_cast<std::size_t>(kItemTextSize)) {
-        lstrcpyA(item->Data, postfix);
+        lstrcpyA(text, postfix);
         return;
     }
     std::size_t keep = kItemTextSize - sizeof kCutMarker; // room for the marker and the NUL
@@ -60,18 +56,72 @@ void SetPostfixText(FarDialogItem* item, const char* postfix) {
         --keep;
     if (keep == 0) // one token longer than the item: cut inside it
         keep = kItemTextSize - sizeof kCutMarker;
-    std::memcpy(item->Data, postfix, keep);
-    lstrcpyA(item->Data + keep, kCutMarker);
+    std::memcpy(text, postfix, keep);
+    lstrcpyA(text + keep, kCutMarker);
 }
 
-// The low 32 bits of the exact integer part of a finite value, as a signed 32-bit number: the
-// same as truncating to a 64-bit integer and keeping its low half, wherever that is defined,
-// without converting values beyond 64 bits (undefined behaviour). fmod is exact.
-std::int32_t Low32BitsOfIntegerPart(double value) {
-    double low = std::fmod(std::trunc(value), 4294967296.0); // in (-2^32, 2^32), exact
-    if (low < 0)
-        low += 4294967296.0;
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(low));
+// The integer part of gResult in radix 16 (upper case) or 2 into an output item's text, or
+// nothing: for no result, an infinity, a NaN, or a value beyond the signed 64-bit range. From
+// -2^31 to 2^32-1 the host's itoa writes it as a signed 32-bit number (2^31 as "80000000", as
+// the calculator always showed it); beyond that the host's itoa64 writes the whole 64-bit
+// number, negative values in its two's complement digits. A host without itoa64 gets nothing
+// there rather than the low 32 bits, which would read as another number.
+void FillIntegerPart(char* text, int radix) {
+    if (gStatus != MsgOk || !std::isfinite(gResult))
+        return;
+    const double whole = std::trunc(gResult);
+    char digits[260];
+    if (whole >= -2147483648.0 && whole <= 4294967295.0) {
+        // Exact in 64 bits; the low half read as signed (modular since C++20).
+        const auto low = static_cast<std::uint32_t>(static_cast<std::int64_t>(whole));
+        gStdFunctions.itoa(static_cast<std::int32_t>(low), digits, radix);
+    } else if (whole >= -9223372036854775808.0 && whole < 9223372036854775808.0 &&
+               gStdFunctions.itoa64 != nullptr) {
+        gStdFunctions.itoa64(static_cast<__int64>(whole), digits, radix);
+    } else {
+        return;
+    }
+    if (radix == 16)
+        gStdFunctions.LStrupr(digits);
+    lstrcpynA(text, digits, kItemTextSize);
+}
+
+// The result field: the result with gPrecision decimals, or the message of gStatus (nothing for
+// StatusNoMemory, which has none).
+void FillResult(char* text) {
+    if (gStatus == MsgOk)
+        FormatResult(text);
+    else if (gStatus > MsgOk && gStatus < kMessageCount)
+        lstrcpynA(text, GetMsgText(gStatus), kItemTextSize);
+}
+
+// One output field: its record read, its text emptied and filled (fill may leave it empty), and
+// the record written back.
+template <typename Fill> void WriteOutput(HANDLE dlg, int index, Fill fill) {
+    FarDialogItem item;
+    ReadItem(dlg, index, &item);
+    item.Data[0] = '\0';
+    fill(item.Data);
+    WriteOutputItem(dlg, index, &item);
+}
+
+// Reads the formula field into gFormula, prepares it and checks it.
+StatusCode ReadFormula(HANDLE dlg) {
+    FarDialogItem item;
+    ReadItem(dlg, ItemFormula, &item);
+    lstrcpynA(gFormula, item.Data, kItemTextSize);
+    NormaliseFormula(gFormula);
+    return ValidateFormula(gFormula, AllowedChars);
+}
+
+// Converts the checked gFormula and evaluates the whole postfix text (not item 4's possibly cut
+// copy) into gResult. The postfix text for the caller to show and release, or null with
+// StatusNoMemory: the heap refused a block (or, never by the size of gFormula, the rewritten
+// signs did not fit), and no message may blame the formula.
+char* ConvertAndEvaluate(StatusCode* status) {
+    char* postfix = ConvertFormula(gFormula, sizeof gFormula);
+    *status = postfix != nullptr ? EvaluatePostfix(postfix, &gResult) : StatusNoMemory;
+    return postfix;
 }
 } // namespace
 
@@ -106,13 +156,13 @@ int FindText(const char* text, const char* pattern) {
 }
 
 StatusCode ReadVariables(HANDLE dlg) {
-    static const int fields[] = {ItemVarA, ItemVarB, ItemVarC};
     double* values[] = {&gVarA, &gVarB, &gVarC};
+    static_assert(std::size(values) == std::size(kVariableItems));
     FarDialogItem item;
-    for (int i = 0; i < 3; ++i) {
-        ReadItem(dlg, fields[i], &item);
+    for (std::size_t i = 0; i < std::size(values); ++i) {
+        ReadItem(dlg, kVariableItems[i], &item);
         item.Data[kItemTextSize - 1] = '\0';
-        if (ParseNumber(item.Data, values[i]) != 0)
+        if (ParseNumber(item.Data, values[i]) != MsgOk)
             return MsgBadVariable; // the fields after it are not read
     }
     return MsgOk;
@@ -135,61 +185,18 @@ void FormatResult(char* text) {
 }
 
 void Recalculate(HANDLE dlg) {
-    FarDialogItem item;
-
     gStatus = ReadVariables(dlg);
-    if (gStatus == MsgOk) {
-        ReadItem(dlg, ItemFormula, &item);
-        lstrcpynA(gFormula, item.Data, kItemTextSize);
-        NormaliseFormula(gFormula);
-        gStatus = ValidateFormula(gFormula, AllowedChars);
-    }
-
-    ReadItem(dlg, ItemPostfix, &item);
-    item.Data[0] = '\0';
-    if (gStatus == MsgOk) {
-        char* postfix = ConvertFormula(gFormula, sizeof gFormula);
-        if (postfix != nullptr) {
-            SetPostfixText(&item, postfix);
-            // The whole postfix text, not item 4's possibly cut copy, gives the result.
-            gStatus = EvaluatePostfix(postfix, &gResult);
-            MemFree(postfix);
-        } else {
-            // The heap refused a block (or, never by the size of gFormula, the rewritten signs
-            // did not fit): no result, and no message that would blame the formula.
-            gStatus = StatusNoMemory;
-        }
-    }
-    WriteOutputItem(dlg, ItemPostfix, &item);
-
-    // Hexadecimal and binary of the integer part; nothing for a NaN or an infinity.
-    bool showInteger = gStatus == MsgOk && std::isfinite(gResult);
-    std::int32_t n = showInteger ? Low32BitsOfIntegerPart(gResult) : 0;
-
-    char digits[260];
-    ReadItem(dlg, ItemHex, &item);
-    item.Data[0] = '\0';
-    if (showInteger) {
-        gStdFunctions.itoa(n, digits, 16);
-        gStdFunctions.LStrupr(digits);
-        SetItemText(&item, digits);
-    }
-    WriteOutputItem(dlg, ItemHex, &item);
-
-    ReadItem(dlg, ItemBin, &item);
-    item.Data[0] = '\0';
-    if (showInteger) {
-        gStdFunctions.itoa(n, digits, 2);
-        SetItemText(&item, digits);
-    }
-    WriteOutputItem(dlg, ItemBin, &item);
-
-    ReadItem(dlg, ItemResult, &item);
     if (gStatus == MsgOk)
-        FormatResult(item.Data);
-    else if (gStatus > MsgOk && gStatus < kMessageCount)
-        SetItemText(&item, GetMsgText(gStatus));
-    else
-        item.Data[0] = '\0';
-    WriteOutputItem(dlg, ItemResult, &item);
+        gStatus = ReadFormula(dlg);
+    char* postfix = gStatus == MsgOk ? ConvertAndEvaluate(&gStatus) : nullptr;
+
+    // The four outputs in the order the host has always seen them written.
+    WriteOutput(dlg, ItemPostfix, [postfix](char* text) {
+        if (postfix != nullptr)
+            SetPostfixText(text, postfix);
+    });
+    MemFree(postfix);
+    WriteOutput(dlg, ItemHex, [](char* text) { FillIntegerPart(text, 16); });
+    WriteOutput(dlg, ItemBin, [](char* text) { FillIntegerPart(text, 2); });
+    WriteOutput(dlg, ItemResult, FillResult);
 }

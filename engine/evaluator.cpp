@@ -426,10 +426,10 @@ StatusCode ParseNumber(const char* text, double* value) {
     if (text[0] == '\0')
         return MsgBadVariable;
     if (StrtodReadsPlainDecimals() && ReadPlainDecimal(text, std::strlen(text), value))
-        return 0;
+        return MsgOk;
     char* end = nullptr;
     *value = ReadDotNumber(text, &end);
-    return *end == '\0' ? 0 : MsgBadVariable;
+    return *end == '\0' ? MsgOk : MsgBadVariable;
 }
 
 StatusCode EvaluatePostfix(const char* text, double* result) {

@@ -8,7 +8,7 @@ extern double gVarA;
 extern double gVarB;
 extern double gVarC;
 
-// 0 when text is a complete number (as the C library's strtod reads it in the "C" locale: '.'
+// MsgOk when text is a complete number (as the C library's strtod reads it in the "C" locale: '.'
 // is the decimal mark whatever the process's locale) and MsgBadVariable
 // otherwise. The value is stored whether or not the whole text was used; an empty text leaves
 // it untouched.

@@ -3,7 +3,8 @@
 
 #include <cstddef>
 
-// Fetches the process heap; must run before the first MemAlloc.
+// Fetches the process heap. SetStartupInfo calls it; MemAlloc also fetches it on first use, so a
+// caller that never ran it still gets blocks.
 void InitHeap();
 // A zero-filled block of size bytes, or null when the heap refuses.
 void* MemAlloc(std::size_t size);

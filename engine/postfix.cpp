@@ -3,7 +3,6 @@
 #include "engine/postfix.h"
 
 #include "engine/heap.h"
-#include "engine/reference.h"
 #include "engine/vocabulary.h"
 #include "platform/winapi.h"
 
@@ -35,24 +34,10 @@ void TokenStack::Discard() {
     top = below;
 }
 
-char* TokenStack::Pop() {
-    if (top == nullptr)
-        return nullptr;
-    auto* copy = static_cast<char*>(MemAlloc(kTokenTextSize));
-    if (copy != nullptr)
-        lstrcpyA(copy, top->text);
-    // The node goes even when the copy failed: the caller then treats the text as lost, and a
-    // stack that kept it would hand the same token out twice.
-    TokenNode* below = top->next;
-    MemFree(top);
-    top = below;
-    return copy;
-}
-
 namespace {
 
 // A token found in place at the start of a text: its length, and its position in FunctionNames
-// when it is a function name (-1 otherwise). Both NextToken and ToPostfix cut tokens with it.
+// when it is a function name (-1 otherwise).
 struct TokenSpan {
     std::size_t length;
     int name;
@@ -78,7 +63,8 @@ TokenSpan ScanToken(const char* text) {
     return {length, -1};
 }
 
-// TokenPriority of a token of one character, which no function name is.
+// The priority class of a token of one character, which no function name is: -1 operand, 0 "(",
+// 1 ")", 2 "+ -", 3 "* /", 4 "^" (a function name is 5).
 int SingleCharPriority(char ch) {
     switch (ch) {
     case '(':
@@ -120,14 +106,14 @@ bool Append(Output& out, const char* token, std::size_t length) {
 }
 
 // The class of a token on ToPostfix's own stack. Only "(", operators and function names are
-// ever pushed there, so a text of more than one character is a name: the same answer as
-// TokenPriority's, without comparing it with the names again.
+// ever pushed there, so a text of more than one character is a name, without comparing it with
+// the names again.
 int StackedPriority(const char* text) {
     return text[1] == '\0' ? SingleCharPriority(text[0]) : 5;
 }
 
 // Moves the top token into the output. Its text is written straight from the node, which then
-// goes: a copy made by Pop would be one more heap block per token, released at once.
+// goes: a copy of it would be one more heap block per token, released at once.
 bool PopInto(TokenStack& stack, Output& out) {
     const char* token = stack.Top();
     bool appended = Append(out, token, token[1] == '\0' ? 1 : std::strlen(token));
@@ -161,25 +147,6 @@ bool PushOperator(TokenStack& stack, const char* token, int priority, Output& ou
 
 } // namespace
 
-const char* NextToken(const char* text) {
-    const TokenSpan span = ScanToken(text);
-    if (span.name >= 0)
-        return FunctionNames[span.name];
-    // Sized to the token, so a number of any length is kept whole.
-    auto* token = static_cast<char*>(MemAlloc(span.length + 1));
-    if (token != nullptr)
-        std::memcpy(token, text, span.length); // the zero-filled block already holds the terminator
-    return token;
-}
-
-int TokenPriority(const char* token) {
-    if (token == nullptr || token[0] == '\0')
-        return -1;
-    if (token[1] == '\0')
-        return SingleCharPriority(token[0]);
-    return FunctionNamed(token, std::strlen(token)) >= 0 ? 5 : -1;
-}
-
 char* ToPostfix(const char* formula) {
     // Every token reaches the output at most once, followed by one space, and ")" never does:
     // at most len characters of tokens plus len spaces, and the terminator.
@@ -188,9 +155,9 @@ char* ToPostfix(const char* formula) {
     if (out.text == nullptr)
         return nullptr;
 
-    // Tokens are cut in place (the same cut as NextToken's) and operands are written straight
-    // from the formula: NextToken's heap copy of each token would be released right after its
-    // characters were copied once more. Only the stack's nodes come from the heap.
+    // Tokens are cut in place and operands are written straight from the formula: a heap copy of
+    // each token would be released right after its characters were copied once more. Only the
+    // stack's nodes come from the heap.
     TokenStack stack; // its destructor releases whatever a failure leaves on it
     const char* rest = formula;
     while (*rest != '\0') {

@@ -23,13 +23,8 @@ public:
     const char* Top() const { return top == nullptr ? nullptr : top->text; }
     // Pushes a copy of text cut to 259 characters. False when no node could be allocated.
     bool Push(const char* text);
-    // A new MemAlloc'd copy of the top text, which the caller releases with MemFree; the top
-    // node is released. Null when the stack is empty (or the copy could not be allocated; the
-    // node is popped all the same). ToPostfix does not use it (it writes Top's text and
-    // Discards); it is the reference conversion's in the tests (see engine/reference.h).
-    char* Pop();
-    // Releases the top node without copying its text (nothing when empty); for a caller that has
-    // already used Top's text.
+    // Pops: releases the top node (nothing when empty). A caller that needs the text uses Top's
+    // first; nothing is copied.
     void Discard();
 
 private:
@@ -39,6 +34,7 @@ private:
 // The postfix text of a prepared formula: tokens separated by single spaces, operators and
 // functions behind their operands, parentheses gone; all operators are left-associative. The
 // buffer is one MemAlloc'd block of 2 * strlen(formula) + 2 bytes, enough for the whole text of
-// a formula of any length, and owned by the caller (MemFree). Null only when the heap refuses a
-// block; everything allocated on the way has been released then.
+// a formula of any length, and owned by the caller (MemFree). Null when the heap refuses a block,
+// or when a token would not fit the buffer (which its size rules out; the check stays so that a
+// broken bound cuts nothing silently); everything allocated on the way has been released then.
 char* ToPostfix(const char* formula);

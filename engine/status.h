@@ -53,3 +53,6 @@ constexpr int kStatusCount = MsgLgDomain + 1;
 // range, so no code can take it for a message (the title is message 0); the dialog then shows
 // neither a value nor a message that would blame the formula.
 constexpr StatusCode StatusNoMemory = -1;
+// Nothing computed yet: the dialog's status before its first recalculation. Outside the
+// messages' range too, so it reads as neither a result nor a message.
+constexpr StatusCode StatusNone = -2;

@@ -112,7 +112,7 @@ void FillSet(ByteSet& result, const char* set) {
         result.has[static_cast<unsigned char>(*set)] = true;
 }
 
-// AllCharsIn(set, text) over the table (NUL is never a member, as HasChar never finds it).
+// True when every character of text is in the set (NUL is never a member: it ends the set).
 bool AllMembers(const ByteSet& set, const char* text) {
     for (; *text != '\0'; ++text) {
         if (!set.has[static_cast<unsigned char>(*text)])

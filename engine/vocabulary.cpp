@@ -1,7 +1,5 @@
-// Constant vocabulary of formulas, the two character-set tests and the name look-ups.
+// Constant vocabulary of formulas, the allowed characters and the name look-ups.
 #include "engine/vocabulary.h"
-
-#include "engine/reference.h"
 
 #include "platform/winapi.h"
 
@@ -11,24 +9,6 @@ void BuildAllowedChars() {
     lstrcpyA(AllowedChars, kBaseSet);
     for (const char* name : FunctionNames)
         lstrcatA(AllowedChars, name);
-}
-
-bool HasChar(const char* set, char ch) {
-    if (ch == '\0')
-        return false;
-    for (; *set != '\0'; ++set) {
-        if (*set == ch)
-            return true;
-    }
-    return false;
-}
-
-bool AllCharsIn(const char* set, const char* text) {
-    for (; *text != '\0'; ++text) {
-        if (!HasChar(set, *text))
-            return false;
-    }
-    return true;
 }
 
 namespace {

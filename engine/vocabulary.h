@@ -50,7 +50,7 @@ void BuildAllowedChars();
 
 // ---------------------------------------------------------------------------------------------
 // Lookup tables for the hot paths. Every edit runs the checker, the tokenizer and the evaluator
-// over the whole formula; searching the sets above character by character (HasChar), or all 18
+// over the whole formula; searching the sets above character by character, or all 18
 // names with strncmp, for every character or token made up most of an edit's cost. These tables
 // answer the same questions with one look-up; they are computed at compile time from the sets and
 // names above, so they can never say something the sets do not.

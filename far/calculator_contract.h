@@ -32,6 +32,9 @@ enum DialogItem : int {
 
 // The variable fields a, b and c in turn.
 constexpr int kVariableItems[3] = {ItemVarA, ItemVarB, ItemVarC};
+// The fields the user types into (an edit of one recalculates), and the four outputs.
+constexpr int kInputItems[4] = {ItemFormula, ItemVarA, ItemVarB, ItemVarC};
+constexpr int kOutputItems[4] = {ItemPostfix, ItemResult, ItemHex, ItemBin};
 
 constexpr int kDialogWidth = 64;
 constexpr int kDialogHeight = 15;

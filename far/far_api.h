@@ -31,6 +31,11 @@ typedef int(WINAPI* FARAPIDIALOGEX)(INT_PTR PluginNumber, int X1, int Y1, int X2
 // The host's sprintf is the one cdecl service: it is variadic.
 typedef int(WINAPIV* FARSTDSPRINTF)(char* Buffer, const char* Format, ...);
 typedef char*(WINAPI* FARSTDITOA)(int Value, char* Str, int Radix);
+#ifndef _WIN32
+typedef long long __int64; // the compilers of the host's platform know it as a type of their own
+#endif
+static_assert(sizeof(__int64) == 8, "__int64: 64 bits");
+typedef char*(WINAPI* FARSTDITOA64)(__int64 Value, char* Str, int Radix);
 typedef void(WINAPI* FARSTDLOCALSTRUPR)(char* Str);
 typedef void(WINAPI* FARSTDLOCALSTRLWR)(char* Str);
 
@@ -39,7 +44,7 @@ struct FarStandardFunctions {
     FARAPIUNUSED atoi;
     FARAPIUNUSED atoi64;
     FARSTDITOA itoa;
-    FARAPIUNUSED itoa64;
+    FARSTDITOA64 itoa64;
     FARSTDSPRINTF sprintf;
     FARAPIUNUSED sscanf;
     FARAPIUNUSED qsort;
@@ -287,6 +292,7 @@ enum : int {
     KEY_RALT = 0x20000000,
     KEY_CTRLDOWN = KEY_CTRL | KEY_DOWN,
     KEY_CTRLY = KEY_CTRL | 'Y',
+    KEY_CTRLC = KEY_CTRL | 'C',
     KEY_SHIFTTAB = KEY_SHIFT | KEY_TAB,
 };
 
@@ -325,6 +331,7 @@ static_assert(offsetof(PluginStartupInfo, DefDlgProc) == 360, "DefDlgProc");
 static_assert(offsetof(PluginStartupInfo, ViewerControl) == 368, "ViewerControl");
 static_assert(sizeof(FarStandardFunctions) == 228, "FarStandardFunctions");
 static_assert(offsetof(FarStandardFunctions, itoa) == 12, "itoa");
+static_assert(offsetof(FarStandardFunctions, itoa64) == 16, "itoa64");
 static_assert(offsetof(FarStandardFunctions, sprintf) == 20, "sprintf");
 static_assert(offsetof(FarStandardFunctions, Reserved) == 44, "Reserved");
 static_assert(offsetof(FarStandardFunctions, LStrupr) == 108, "LStrupr");

@@ -25,9 +25,9 @@
 #include "engine/validator.h"
 #include "engine/vocabulary.h"
 #include "fuzz/fuzz_check.h"
-#include "host/startup.h"
 #include "hostsim/host.h"
 #include "platform/winapi.h"
+#include "services/services.h"
 #include "tests/engine/formula_grammar.h"
 
 #include <algorithm>
@@ -81,7 +81,7 @@ void CheckNumberTokens(std::string_view postfix) {
         std::string token(postfix.substr(start, end - start));
         if (IsNumber(token)) {
             double value = 0;
-            FUZZ_CHECK(ParseNumber(token.c_str(), &value) == 0,
+            FUZZ_CHECK(ParseNumber(token.c_str(), &value) == MsgOk,
                        "number token '" + token + "' is no number to ParseNumber");
             CheckReadAsStrtod(token, value, "number token");
         }
@@ -101,7 +101,7 @@ bool ReadVariables(std::string_view rest) {
             rest = end < rest.size() ? rest.substr(end + 1) : std::string_view();
         }
         StatusCode status = ParseNumber(text.c_str(), value);
-        FUZZ_CHECK(status == 0 || status == MsgBadVariable,
+        FUZZ_CHECK(status == MsgOk || status == MsgBadVariable,
                    "ParseNumber('" + Escaped(text) + "') gave " + std::to_string(status));
         if (status != 0)
             return false;

@@ -1,7 +1,7 @@
 // Entry layer: the plug-in menu entry, the command that opens the calculator, the entry routine.
 #include "dialog/calculator.h"
 #include "engine/status.h"
-#include "host/startup.h"
+#include "services/services.h"
 
 // The one plug-in menu entry; its text is fetched anew on every GetPluginInfo.
 const char* gMenuStrings[1];
@@ -17,7 +17,10 @@ extern "C" void WINAPI GetPluginInfo(PluginInfo* Info) {
 }
 
 extern "C" HANDLE WINAPI OpenPlugin(int, INT_PTR) {
-    ShowCalculator();
+    // A host that left out a service the dialog calls gets no dialog (calling a null service
+    // would end the host's process), and no panel either way.
+    if (HasDialogServices())
+        ShowCalculator();
     return NUMO_INVALID_HANDLE; // the host opens no panel for us
 }
 

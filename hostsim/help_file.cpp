@@ -5,6 +5,7 @@
 #include "hostsim/language_file.h"
 #include "hostsim/text_util.h"
 
+#include <charconv>
 #include <cstdlib>
 
 namespace numo::hostsim {
@@ -130,8 +131,13 @@ HelpFile ParseHelpFile(std::string_view contents, const std::string& path) {
             std::string_view directive = Trim(line);
             constexpr std::string_view kTabSize = ".Options TabSize=";
             if (StartsWithIgnoringCase(directive, kTabSize)) {
-                int size = std::atoi(std::string(directive.substr(kTabSize.size())).c_str());
-                if (size >= 1 && size <= 16)
+                // The digits come from the file: read them checked (atoi's result for a number
+                // beyond int is undefined), and take only 1..16.
+                std::string_view digits = Trim(directive.substr(kTabSize.size()));
+                int size = 0;
+                auto [end, error] =
+                    std::from_chars(digits.data(), digits.data() + digits.size(), size);
+                if (error == std::errc() && size >= 1 && size <= 16)
                     file.tabSize = size;
             }
         }

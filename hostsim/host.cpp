@@ -77,6 +77,7 @@ void Host::Start(SETSTARTUPINFO setStartupInfo) {
     functions_.StructSize = sizeof functions_;
     functions_.sprintf = services::Sprintf;
     functions_.itoa = services::Itoa;
+    functions_.itoa64 = services::Itoa64;
     functions_.LStrupr = services::LStrupr;
     functions_.LStrlwr = services::LStrlwr;
 
@@ -215,53 +216,88 @@ int WINAPIV Sprintf(char* Buffer, const char* Format, ...) {
 }
 
 char* WINAPI Itoa(int Value, char* Str, int Radix) {
-    RecordPlain(Service::Itoa, Radix, "", "itoa " + std::to_string(Radix));
+    if (CurrentRecorder() != nullptr)
+        RecordPlain(Service::Itoa, Radix, "", "itoa " + std::to_string(Radix));
     if (Str == nullptr)
         return nullptr;
-    if (Radix < 2 || Radix > 36) {
-        Str[0] = '\0';
-        return Str;
-    }
 #ifdef _WIN32
-    return _itoa(Value, Str, Radix); // msvcrt.dll's own, as the host calls it
-#else
-    bool negative = Radix == 10 && Value < 0;
-    // The runtime takes any other radix's value as unsigned 32 bits: two's complement digits.
-    std::uint32_t magnitude =
-        negative ? 0u - static_cast<std::uint32_t>(Value) : static_cast<std::uint32_t>(Value);
-    char digits[33];
+    if (Radix >= 2 && Radix <= 36)
+        return _itoa(Value, Str, Radix); // msvcrt.dll's own, as the host calls it
+#endif
+    return runtime::IntegerText(Value, Str, Radix, 32);
+}
+
+char* WINAPI Itoa64(__int64 Value, char* Str, int Radix) {
+    if (CurrentRecorder() != nullptr)
+        RecordPlain(Service::Itoa64, Radix, "", "itoa64 " + std::to_string(Radix));
+    if (Str == nullptr)
+        return nullptr;
+#ifdef _WIN32
+    if (Radix >= 2 && Radix <= 36)
+        return _i64toa(Value, Str, Radix); // msvcrt.dll's own, as the host calls it
+#endif
+    return runtime::IntegerText(Value, Str, Radix, 64);
+}
+
+void WINAPI LStrupr(char* Str) {
+    RecordPlain(Service::LStrupr, 0, "", "LStrupr");
+    runtime::AsciiUpper(Str);
+}
+
+void WINAPI LStrlwr(char* Str) {
+    RecordPlain(Service::LStrlwr, 0, "", "LStrlwr");
+    runtime::AsciiLower(Str);
+}
+
+} // namespace services
+
+namespace runtime {
+
+char* IntegerText(std::int64_t value, char* str, int radix, int bits) {
+    if (radix < 2 || radix > 36) {
+        str[0] = '\0';
+        return str;
+    }
+    // Only radix 10 has a sign; any other radix writes the value's low `bits` bits read as
+    // unsigned: two's complement digits.
+    const bool negative = radix == 10 && value < 0;
+    std::uint64_t magnitude = static_cast<std::uint64_t>(value);
+    if (bits == 32) {
+        magnitude =
+            negative ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
+    } else if (negative) {
+        magnitude = 0u - magnitude;
+    }
+    char digits[65];
     int count = 0;
     do {
-        std::uint32_t digit = magnitude % static_cast<std::uint32_t>(Radix);
+        const auto digit = static_cast<unsigned>(magnitude % static_cast<unsigned>(radix));
         digits[count++] = static_cast<char>(digit < 10 ? '0' + digit : 'a' + digit - 10);
-        magnitude /= static_cast<std::uint32_t>(Radix);
+        magnitude /= static_cast<unsigned>(radix);
     } while (magnitude != 0);
-    char* out = Str;
+    char* out = str;
     if (negative)
         *out++ = '-';
     while (count > 0)
         *out++ = digits[--count];
     *out = '\0';
-    return Str;
-#endif
+    return str;
 }
 
-void WINAPI LStrupr(char* Str) {
-    RecordPlain(Service::LStrupr, 0, "", "LStrupr");
-    for (char* p = Str; p != nullptr && *p != '\0'; ++p) {
+void AsciiUpper(char* text) {
+    for (char* p = text; p != nullptr && *p != '\0'; ++p) {
         if (*p >= 'a' && *p <= 'z')
             *p = static_cast<char>(*p - 'a' + 'A');
     }
 }
 
-void WINAPI LStrlwr(char* Str) {
-    RecordPlain(Service::LStrlwr, 0, "", "LStrlwr");
-    for (char* p = Str; p != nullptr && *p != '\0'; ++p) {
+void AsciiLower(char* text) {
+    for (char* p = text; p != nullptr && *p != '\0'; ++p) {
         if (*p >= 'A' && *p <= 'Z')
             *p = static_cast<char>(*p - 'A' + 'a');
     }
 }
 
-} // namespace services
+} // namespace runtime
 
 } // namespace numo::hostsim

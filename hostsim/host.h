@@ -127,10 +127,24 @@ int WINAPIV Sprintf(char* Buffer, const char* Format, ...);
 // 10; any other radix writes the value as an unsigned 32-bit number (-1 in radix 16 is
 // "ffffffff"). An invalid radix writes the empty text; a null Str gives null.
 char* WINAPI Itoa(int Value, char* Str, int Radix);
+// The C runtime's _i64toa, as the host's itoa64: the same, over 64 bits (-1 in radix 16 is
+// "ffffffffffffffff").
+char* WINAPI Itoa64(__int64 Value, char* Str, int Radix);
 // Upper and lower case of the 8-bit character set in place: the ASCII letters only; bytes 0x80
 // and above stay as they are (the console code page's letters differ from one page to another).
 void WINAPI LStrupr(char* Str);
 void WINAPI LStrlwr(char* Str);
 } // namespace services
+
+// What those services do, without recording the call: for another host of the module (the
+// benchmark's) that must behave the same.
+namespace runtime {
+// _itoa (bits 32) and _i64toa (bits 64): radix 2..36, digits 0-9a-z, a minus sign only in radix
+// 10, any other radix the value's low bits as unsigned; an invalid radix writes the empty text.
+char* IntegerText(std::int64_t value, char* str, int radix, int bits);
+// ASCII letters only, in place; other bytes stay.
+void AsciiUpper(char* text);
+void AsciiLower(char* text);
+} // namespace runtime
 
 } // namespace numo::hostsim

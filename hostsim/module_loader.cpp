@@ -81,12 +81,17 @@ void CheckElfFile(const std::string& path) {
         refuse("its ELF header is cut off at byte " + std::to_string(size));
     if (header.e_ident[EI_CLASS] != (sizeof(void*) == 8 ? ELFCLASS64 : ELFCLASS32))
         return;
+    // Offsets and sizes come from the file: a crafted one near 2^64 would wrap a sum, so each
+    // check takes the offset first and compares the length with what is left after it.
+    auto within = [size](std::uintmax_t offset, std::uintmax_t length) {
+        return offset <= size && length <= size - offset;
+    };
     if (header.e_phentsize != sizeof(ElfW(Phdr)) ||
-        header.e_phoff + std::uintmax_t{header.e_phnum} * sizeof(ElfW(Phdr)) > size)
+        !within(header.e_phoff, std::uintmax_t{header.e_phnum} * sizeof(ElfW(Phdr))))
         refuse("its segment table lies past its end at byte " + std::to_string(size));
     // The section table usually ends the file: a copy cut anywhere loses it, even where the
-    // mapped segments happen to be whole.
-    if (header.e_shoff + std::uintmax_t{header.e_shnum} * header.e_shentsize > size)
+    // mapped segments happen to be whole. Both factors are 16-bit: the product cannot wrap.
+    if (!within(header.e_shoff, std::uintmax_t{header.e_shnum} * header.e_shentsize))
         refuse("its section table lies past its end at byte " + std::to_string(size));
     in.seekg(static_cast<std::streamoff>(header.e_phoff));
     for (int i = 0; i < header.e_phnum; ++i) {
@@ -94,10 +99,9 @@ void CheckElfFile(const std::string& path) {
         in.read(reinterpret_cast<char*>(&segment), sizeof segment);
         if (!in)
             refuse("its segment table cannot be read");
-        if (segment.p_type == PT_LOAD && segment.p_offset + segment.p_filesz > size)
-            refuse("segment " + std::to_string(i) + " ends at byte " +
-                   std::to_string(segment.p_offset + segment.p_filesz) + ", the file at byte " +
-                   std::to_string(size));
+        if (segment.p_type == PT_LOAD && !within(segment.p_offset, segment.p_filesz))
+            refuse("segment " + std::to_string(i) + " reaches past byte " + std::to_string(size) +
+                   ", the end of the file");
     }
 }
 

@@ -20,6 +20,8 @@ const char* ServiceName(Service service) {
         return "sprintf";
     case Service::Itoa:
         return "itoa";
+    case Service::Itoa64:
+        return "itoa64";
     case Service::LStrupr:
         return "LStrupr";
     case Service::LStrlwr:

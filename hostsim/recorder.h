@@ -16,6 +16,7 @@ enum class Service {
     DefDlgProc,
     Sprintf,
     Itoa,
+    Itoa64,
     LStrupr,
     LStrlwr,
     Event, // not a service: the host passing an event to the dialog procedure
@@ -23,7 +24,7 @@ enum class Service {
 
 struct Call {
     Service service;
-    int msg = 0;         // GetMsg: the message number; itoa: the radix; else the message
+    int msg = 0;         // GetMsg: the message number; itoa, itoa64: the radix; else the message
     int param1 = 0;      // the item, for dialog messages
     LONG_PTR param2 = 0; // when a plain value; pointers are recorded as 0 (null) or 1
     std::string text;    // DialogEx: the help topic; sprintf: the format

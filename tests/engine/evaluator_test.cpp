@@ -244,6 +244,17 @@ TEST_F(EvaluateCapacity, FiveHundredTwelveValuesWithoutHeap) {
     EXPECT_EQ(Allocations(), 1u) << "the sum's text is longer than 1024 characters";
 }
 
+// 513 values in 1025 characters: the fewest a heap stack is taken for, every value of the text
+// held at once. Its size must be exact: the newest value is the result.
+TEST_F(EvaluateCapacity, FiveHundredThirteenValuesInTheShortestHeapStack) {
+    std::string text = Cat(Repeat("1 ", 512), "7");
+    ASSERT_EQ(text.size(), 1025u);
+    double result = 0;
+    EXPECT_EQ(EvaluatePostfix(text.c_str(), &result), MsgOk);
+    EXPECT_EQ(result, 7);
+    EXPECT_EQ(Allocations(), 1u);
+}
+
 // A longer text with more values held at once than the stack of the call.
 TEST_F(EvaluateCapacity, SixHundredValuesAtOnce) {
     std::string text = Cat(Repeat("1 ", 599), "1", Repeat(" +", 599));
@@ -343,20 +354,20 @@ TEST_P(ParseNumberTest, Reads) {
 }
 
 const ParseCase kParseCases[] = {
-    {"Decimal", "12.5", 0, 12.5},
-    {"LeadingSpace", " 7", 0, 7},
-    {"Negative", "-3", 0, -3},
-    {"PlusSign", "+4", 0, 4},
-    {"Exponent", "1.5e3", 0, 1500},
-    {"PointFirst", ".5", 0, 0.5},
-    {"PointLast", "5.", 0, 5},
+    {"Decimal", "12.5", MsgOk, 12.5},
+    {"LeadingSpace", " 7", MsgOk, 7},
+    {"Negative", "-3", MsgOk, -3},
+    {"PlusSign", "+4", MsgOk, 4},
+    {"Exponent", "1.5e3", MsgOk, 1500},
+    {"PointFirst", ".5", MsgOk, 0.5},
+    {"PointLast", "5.", MsgOk, 5},
     // Forms the C library reads as well; kept as it reads them.
-    {"Infinity", "inf", 0, kInf},
-    {"NegativeInfinity", "-Infinity", 0, -kInf},
-    {"NotANumber", "nan", 0, 0, true},
-    {"Hexadecimal", "0x10", 0, 16},
-    {"OverflowToInfinity", "1e999", 0, kInf},
-    {"UnderflowToZero", "1e-999", 0, 0},
+    {"Infinity", "inf", MsgOk, kInf},
+    {"NegativeInfinity", "-Infinity", MsgOk, -kInf},
+    {"NotANumber", "nan", MsgOk, 0, true},
+    {"Hexadecimal", "0x10", MsgOk, 16},
+    {"OverflowToInfinity", "1e999", MsgOk, kInf},
+    {"UnderflowToZero", "1e-999", MsgOk, 0},
     // Incomplete numbers: the value read so far is stored all the same.
     {"TrailingSpace", "7 ", MsgBadVariable, 7},
     {"Comma", "1,5", MsgBadVariable, 1},
@@ -414,7 +425,7 @@ TEST(NumberReading, EveryNumberGivesStrtodsDouble) {
         char* end = nullptr;
         const double expected = std::strtod(text.c_str(), &end);
         double value = 42;
-        EXPECT_EQ(ParseNumber(text.c_str(), &value), *end == '\0' ? 0 : MsgBadVariable) << text;
+        EXPECT_EQ(ParseNumber(text.c_str(), &value), *end == '\0' ? MsgOk : MsgBadVariable) << text;
         EXPECT_EQ(Bits(value), Bits(expected)) << text << " read as " << value;
         if (text[0] == '.')
             continue; // no number for the evaluator: a token starting with a point is skipped
@@ -449,8 +460,8 @@ TEST_F(CommaLocale, NumbersAreReadWithAPointWhateverTheProcessLocale) {
         double value;
     };
     for (const Case& c :
-         {Case{"12.5", 0, 12.5}, Case{"12,5", MsgBadVariable, 12}, Case{"1.5e3", 0, 1500},
-          Case{"-0.25", 0, -0.25}, Case{"0.1234567890123456789", 0, 0.1234567890123456789},
+         {Case{"12.5", MsgOk, 12.5}, Case{"12,5", MsgBadVariable, 12}, Case{"1.5e3", MsgOk, 1500},
+          Case{"-0.25", MsgOk, -0.25}, Case{"0.1234567890123456789", MsgOk, 0.1234567890123456789},
           Case{"1,", MsgBadVariable, 1}}) {
         double value = 0;
         EXPECT_EQ(ParseNumber(c.text, &value), c.status) << c.text;

@@ -192,6 +192,16 @@ INSTANTIATE_TEST_SUITE_P(
                    {{"a_de.lng", "German"}, {"b_ru.lng", "Russian"}},
                    "Polish",
                    "b_ru.lng"},
+        // Two files of one language: the first in name order wins, whatever order the folder
+        // lists them in, both for the current language and for the English fallback.
+        ChoiceCase{"SameLanguageTwiceFirstInNameOrder",
+                   {{"b_ru.lng", "Russian"}, {"a_ru2.lng", "russian"}, {"c_en.lng", "English"}},
+                   "Russian",
+                   "a_ru2.lng"},
+        ChoiceCase{"EnglishTwiceFirstInNameOrder",
+                   {{"z_en.lng", "English"}, {"m_en.lng", "English"}, {"a_de.lng", "German"}},
+                   "Polish",
+                   "m_en.lng"},
         ChoiceCase{"ExtensionIgnoringCase",
                    {{"A.LNG", "German"}, {"b.txt", "English"}},
                    "English",
@@ -316,6 +326,19 @@ TEST(HelpFile, AHugeFileIsRefusedUnread) {
     EXPECT_NE(error.find("reads at most"), std::string::npos) << error;
     // Choosing among files reads their header lines only.
     EXPECT_EQ(ChooseLanguageFile(folder.Path(), ".hlf", "English"), path);
+}
+
+// The limit itself: a file of exactly 1 MiB is read, one byte more is refused.
+TEST(HelpFile, ExactlyOneMebibyteIsRead) {
+    TempFolder folder;
+    std::string text = ".Language=English,English\n@Contents\n";
+    text += std::string((1u << 20) - text.size() - 2, 'x') + "\n\n";
+    ASSERT_EQ(text.size(), 1u << 20);
+    std::string path = folder.Write("numo_en.hlf", text);
+    EXPECT_EQ(HelpTopics(ReadHelpFile(path)), std::vector<std::string>{"Contents"});
+    folder.Write("numo_en.hlf", text + "\n");
+    std::string error = ThrownBy([&] { ReadHelpFile(path); });
+    EXPECT_NE(error.find("reads at most 1048576"), std::string::npos) << error;
 }
 
 // A row of a two-column table too long for the window goes on under its right column, at every
@@ -474,3 +497,21 @@ INSTANTIATE_TEST_SUITE_P(Languages, ShippedHelp,
                          ::testing::Values(KeyTable{"numo_en.hlf", " Keys"},
                                            KeyTable{"numo_ru.hlf",
                                                     " \x8A\xAB\xA0\xA2\xA8\xE8\xA8"}));
+
+// The tab size a help file's header asks for: 1..16 taken, anything else (a number beyond int
+// among them, which atoi would read with undefined behaviour) leaves the default of 8.
+TEST(HelpFile, TabSizeIsReadCheckedAndBounded) {
+    const struct {
+        const char* value;
+        int tabSize;
+    } cases[] = {
+        {"4", 4},         {" 16 ", 16}, {"1", 1}, {"0", 8},      {"17", 8},
+        {"-3", 8},        {"", 8},      {"x", 8}, {"12abc", 12}, {"99999999999999999999", 8},
+        {"2147483648", 8}};
+    for (const auto& c : cases) {
+        std::string text = std::string(".Language=English,English\n.Options TabSize=") + c.value +
+                           "\n@Contents\nText\n";
+        EXPECT_EQ(numo::hostsim::ParseHelpFile(text, "t.hlf").tabSize, c.tabSize)
+            << "'" << c.value << "'";
+    }
+}

@@ -6,13 +6,16 @@
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
+#include <link.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <string>
 
 using namespace numo::hostsim;
@@ -68,18 +71,17 @@ TEST_P(LoadErrors, NameTheFile) {
 // A module cut short, as an interrupted copy leaves it: refused with a sentence that names the
 // file, never loaded (dlopen would map segments past the file's end and die of SIGBUS). Run in
 // a child process, so that a crash fails the case instead of ending the test program.
-class TruncatedModule : public ::testing::TestWithParam<double> {};
+std::string TestPluginBytes() {
+    std::ifstream in(TEST_PLUGIN, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
-TEST_P(TruncatedModule, IsRefusedBeforeLoading) {
-    std::string whole;
-    {
-        std::ifstream in(TEST_PLUGIN, std::ios::binary);
-        whole.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    ASSERT_GT(whole.size(), 4096u);
-    std::string path = ::testing::TempDir() + "truncated-" + std::to_string(getpid()) + ".so";
-    std::size_t kept = static_cast<std::size_t>(static_cast<double>(whole.size()) * GetParam());
-    std::ofstream(path, std::ios::binary).write(whole.data(), static_cast<std::streamsize>(kept));
+// Writes bytes as a module file, loads it in a child process and checks that the load was
+// refused with a sentence naming the file, and that the child did not die.
+void ExpectRefusedInAChild(const std::string& bytes, const std::string& name) {
+    std::string path = ::testing::TempDir() + name + "-" + std::to_string(getpid()) + ".so";
+    std::ofstream(path, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 
     int pipe_fds[2];
     ASSERT_EQ(pipe(pipe_fds), 0);
@@ -101,6 +103,55 @@ TEST_P(TruncatedModule, IsRefusedBeforeLoading) {
     ASSERT_TRUE(WIFEXITED(status)) << "the load died of signal " << WTERMSIG(status);
     EXPECT_NE(error.find("module " + path + " cannot be loaded"), std::string::npos) << error;
 }
+
+class TruncatedModule : public ::testing::TestWithParam<double> {};
+
+TEST_P(TruncatedModule, IsRefusedBeforeLoading) {
+    std::string whole = TestPluginBytes();
+    ASSERT_GT(whole.size(), 4096u);
+    std::size_t kept = static_cast<std::size_t>(static_cast<double>(whole.size()) * GetParam());
+    ExpectRefusedInAChild(whole.substr(0, kept), "truncated");
+}
+
+// A whole module whose header was crafted so that an offset plus a length passes 2^64: the sum
+// must not wrap to a small number that the size checks let through.
+enum class Crafted { SegmentTableOffset, SectionTableOffset, SegmentOffset };
+
+class CraftedModule : public ::testing::TestWithParam<Crafted> {};
+
+TEST_P(CraftedModule, IsRefusedBeforeLoading) {
+    std::string bytes = TestPluginBytes();
+    ElfW(Ehdr) header;
+    ASSERT_GT(bytes.size(), sizeof header);
+    std::memcpy(&header, bytes.data(), sizeof header);
+    const auto nearTheTop = std::numeric_limits<decltype(header.e_phoff)>::max() - 8;
+    switch (GetParam()) {
+    case Crafted::SegmentTableOffset:
+        header.e_phoff = nearTheTop;
+        break;
+    case Crafted::SectionTableOffset:
+        header.e_shoff = nearTheTop;
+        break;
+    case Crafted::SegmentOffset:
+        for (int i = 0; i < header.e_phnum; ++i) {
+            ElfW(Phdr) segment;
+            char* at = bytes.data() + header.e_phoff + i * sizeof segment;
+            std::memcpy(&segment, at, sizeof segment);
+            if (segment.p_type != PT_LOAD)
+                continue;
+            segment.p_offset = nearTheTop;
+            std::memcpy(at, &segment, sizeof segment);
+            break;
+        }
+        break;
+    }
+    std::memcpy(bytes.data(), &header, sizeof header);
+    ExpectRefusedInAChild(bytes, "crafted");
+}
+
+INSTANTIATE_TEST_SUITE_P(Loader, CraftedModule,
+                         ::testing::Values(Crafted::SegmentTableOffset, Crafted::SectionTableOffset,
+                                           Crafted::SegmentOffset));
 
 // Fractions of the test plug-in's file kept: nothing, a few bytes, a header without its
 // segments, and most of it.

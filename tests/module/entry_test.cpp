@@ -1,9 +1,10 @@
 // The entry layer: the start-up copies, the menu entry and the command's answer to the host.
 #include "dialog/calculator.h"
-#include "host/startup.h"
+#include "services/services.h"
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -29,6 +30,18 @@ int WINAPI CountingDialogEx(INT_PTR, int, int, int, int, const char*, FarDialogI
     return -1; // closed with the cancel key
 }
 
+// Services the dialog would call; the counting DialogEx never runs the dialog procedure.
+LONG_PTR WINAPI NoMessage(HANDLE, int, int, LONG_PTR) {
+    return 0;
+}
+int WINAPIV NoPrint(char*, const char*, ...) {
+    return 0;
+}
+char* WINAPI NoDigits(int, char* Str, int) {
+    return Str;
+}
+void WINAPI NoCase(char*) {}
+
 struct HostRecords {
     PluginStartupInfo info{};
     FarStandardFunctions fsf{};
@@ -37,8 +50,14 @@ struct HostRecords {
         info.ModuleNumber = 77;
         info.GetMsg = CountingGetMsg;
         info.DialogEx = CountingDialogEx;
+        info.SendDlgMessage = NoMessage;
+        info.DefDlgProc = NoMessage;
         info.FSF = &fsf;
         fsf.StructSize = sizeof fsf;
+        fsf.sprintf = NoPrint;
+        fsf.itoa = NoDigits;
+        fsf.LStrupr = NoCase;
+        fsf.LStrlwr = NoCase;
     }
 };
 } // namespace
@@ -111,6 +130,36 @@ TEST(Entry, OpenPluginRunsTheDialogAndOpensNoPanel) {
         EXPECT_EQ(OpenPlugin(from, 0), reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1)));
     }
     EXPECT_EQ(gDialogs, 3);
+}
+
+// A host that left out any service the dialog calls gets no dialog (the module would call a null
+// pointer in it), and OpenPlugin still answers "no panel". itoa64 is not needed.
+TEST(Entry, OpenPluginOpensNoDialogWithoutAServiceTheDialogCalls) {
+    const struct {
+        const char* missing;
+        void (*spoil)(HostRecords&);
+    } cases[] = {
+        {"DialogEx", [](HostRecords& h) { h.info.DialogEx = nullptr; }},
+        {"SendDlgMessage", [](HostRecords& h) { h.info.SendDlgMessage = nullptr; }},
+        {"DefDlgProc", [](HostRecords& h) { h.info.DefDlgProc = nullptr; }},
+        {"GetMsg", [](HostRecords& h) { h.info.GetMsg = nullptr; }},
+        {"sprintf", [](HostRecords& h) { h.fsf.sprintf = nullptr; }},
+        {"itoa", [](HostRecords& h) { h.fsf.itoa = nullptr; }},
+        {"LStrupr", [](HostRecords& h) { h.fsf.LStrupr = nullptr; }},
+        {"LStrlwr", [](HostRecords& h) { h.fsf.LStrlwr = nullptr; }},
+        {"the standard functions", [](HostRecords& h) { h.info.FSF = nullptr; }},
+        {"a record cut before the standard functions",
+         [](HostRecords& h) { h.info.StructSize = offsetof(PluginStartupInfo, FSF); }},
+        {"nothing but itoa64", [](HostRecords& h) { h.fsf.itoa64 = nullptr; }},
+    };
+    for (const auto& c : cases) {
+        HostRecords host;
+        c.spoil(host);
+        SetStartupInfo(&host.info);
+        gDialogs = 0;
+        EXPECT_EQ(OpenPlugin(OPEN_PLUGINSMENU, 0), NUMO_INVALID_HANDLE) << c.missing;
+        EXPECT_EQ(gDialogs, c.missing[0] == 'n' ? 1 : 0) << c.missing;
+    }
 }
 
 TEST(Entry, MissingTextsReadAsEmpty) {

@@ -1,7 +1,7 @@
 // The dialog's items as the host receives them when the calculator opens.
 #include "dialog/calculator.h"
 #include "engine/vocabulary.h"
-#include "host/startup.h"
+#include "services/services.h"
 
 #include <gtest/gtest.h>
 

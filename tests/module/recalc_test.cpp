@@ -5,6 +5,7 @@
 #include "engine/status.h"
 #include "hostsim/host.h"
 #include "hostsim/language_file.h"
+#include "services/services.h"
 
 #include <gtest/gtest.h>
 
@@ -151,12 +152,32 @@ const Row kRows[] = {
     {"FractionTruncates", "255.9", "255.9", MsgOk, "255.900", "FF", "11111111"},
     {"NegativeHalfTruncatesToZero", "-0.5", "0 0.5 -", MsgOk, "-0.500", "0", "0"},
     {"LeftAssociativePower", "2^3^2", "2 3 ^ 2 ^", MsgOk, "64.000", "40", "1000000"},
-    // Integer parts beyond 32 and 64 bits: the low 32 bits of the exact integer part.
-    {"Beyond32Bits", "2^40+255", "2 40 ^ 255 +", MsgOk, "1099511628031.000", "FF", "11111111"},
-    {"Beyond64Bits", "10^20", "10 20 ^", MsgOk, "100000000000000000000.000", "63100000",
-     "1100011000100000000000000000000"},
+    // Integer parts from -2^31 to 2^32-1: the host's itoa, as a signed 32-bit number.
+    {"TwoToThe31", "2^31", "2 31 ^", MsgOk, "2147483648.000", "80000000",
+     "10000000000000000000000000000000"},
+    {"TwoToThe32MinusOne", "2^32-1", "2 32 ^ 1 -", MsgOk, "4294967295.000", "FFFFFFFF",
+     "11111111111111111111111111111111"},
+    {"MinusTwoToThe31", "-(2^31)", "0 2 31 ^ -", MsgOk, "-2147483648.000", "80000000",
+     "10000000000000000000000000000000"},
+    // Beyond them, within 64 bits: the host's itoa64, the whole number (negative values in its
+    // two's complement digits); BIN longer than its field.
+    {"TwoToThe32Plus5", "2^32+5", "2 32 ^ 5 +", MsgOk, "4294967301.000", "100000005",
+     "100000000000000000000000000000101"},
+    {"Beyond32Bits", "2^40+255", "2 40 ^ 255 +", MsgOk, "1099511628031.000", "100000000FF",
+     "10000000000000000000000000000000011111111"},
+    {"BelowMinusTwoToThe31", "-(2^31)-1", "0 2 31 ^ - 1 -", MsgOk, "-2147483649.000",
+     "FFFFFFFF7FFFFFFF", "1111111111111111111111111111111101111111111111111111111111111111"},
     {"NegativeBeyond32Bits", "-(2^32)-255", "0 2 32 ^ - 255 -", MsgOk, "-4294967551.000",
-     "FFFFFF01", "11111111111111111111111100000001"},
+     "FFFFFFFEFFFFFF01", "1111111111111111111111111111111011111111111111111111111100000001"},
+    {"TwoToThe53", "2^53", "2 53 ^", MsgOk, "9007199254740992.000", "20000000000000",
+     "100000000000000000000000000000000000000000000000000000"},
+    {"LargestBelowTwoToThe63", "2^63-1024", "2 63 ^ 1024 -", MsgOk, "9223372036854774784.000",
+     "7FFFFFFFFFFFFC00", "111111111111111111111111111111111111111111111111111110000000000"},
+    {"MinusTwoToThe63", "-(2^63)", "0 2 63 ^ -", MsgOk, "-9223372036854775808.000",
+     "8000000000000000", "1000000000000000000000000000000000000000000000000000000000000000"},
+    // Beyond the signed 64-bit range: nothing.
+    {"TwoToThe63", "2^63", "2 63 ^", MsgOk, "9223372036854775808.000", "", ""},
+    {"Beyond64Bits", "10^20", "10 20 ^", MsgOk, "100000000000000000000.000", "", ""},
     // Only the space is deleted: other blanks and 8-bit bytes are outside the alphabet.
     {"TabIsNotDeleted", "1\t+2", "", MsgBadChar, "", "", ""},
     {"HighByteIsNotLetter", "1+\xff", "", MsgBadChar, "", "", ""},
@@ -312,9 +333,11 @@ TEST_F(Calculator, GreyPlusAndMinusReprintWithoutRecalculating) {
         dialog.EditText(ItemFormula, "1+2*3");
         std::vector<std::string> plus = Sends(dialog, [](Dialog& d) { d.Key(KEY_ADD); });
         EXPECT_EQ(dialog.Text(ItemResult), "7.0000");
+        // Both keys end alike: the item rewritten, then the dialog redrawn.
         EXPECT_EQ(plus, (std::vector<std::string>{"SendDlgMessage DM_GETDLGITEM 13",
                                                   "SendDlgMessage DM_SETDLGITEM 13",
-                                                  "SendDlgMessage DM_SETCURSORPOS 13 {0,0}"}));
+                                                  "SendDlgMessage DM_SETCURSORPOS 13 {0,0}",
+                                                  "SendDlgMessage DM_REDRAW 0 0"}));
         std::vector<std::string> minus = Sends(dialog, [](Dialog& d) { d.Key(KEY_SUBTRACT); });
         EXPECT_EQ(dialog.Text(ItemResult), "7.000");
         EXPECT_EQ(minus, (std::vector<std::string>{"SendDlgMessage DM_GETDLGITEM 13",
@@ -565,6 +588,66 @@ TEST_F(Calculator, StartupRecordsAreNotReadAfterTheStartupCall) {
     Outputs out = Run("1+2*3");
     EXPECT_EQ(out.result, "7.000");
     EXPECT_EQ(out.hex, "7");
+}
+
+// A host that hands over no standard functions, run to the end through the stand-in host with
+// its real DialogEx: OpenPlugin answers "no panel" and no dialog is run (the dialog's first
+// recalculation would call the missing LStrlwr, sprintf and itoa).
+TEST_F(Calculator, AHostWithoutStandardFunctionsGetsNoDialog) {
+    host.StartupRecord().FSF = nullptr;
+    SetStartupInfo(&host.StartupRecord());
+    ASSERT_NE(gStartupInfo.DialogEx, nullptr);
+    HANDLE opened = host.Open(OpenPlugin, [](Dialog& dialog) {
+        ADD_FAILURE() << "the dialog opened";
+        dialog.Close(-1);
+    });
+    EXPECT_EQ(opened, NUMO_INVALID_HANDLE);
+    EXPECT_EQ(host.DialogsRun(), 0);
+    // The same host with its standard functions back opens the calculator.
+    host.Start(SetStartupInfo);
+    EXPECT_EQ(Run("2^32+5").hex, "100000005");
+    EXPECT_EQ(host.DialogsRun(), 1);
+}
+
+// A host without itoa64: the integer fields keep their texts from -2^31 to 2^32-1 and stay empty
+// beyond them (the low 32 bits alone would read as another number); the result is shown.
+TEST_F(Calculator, WithoutItoa64TheFieldsBeyond32BitsStayEmpty) {
+    host.StandardFunctionsRecord().itoa64 = nullptr;
+    SetStartupInfo(&host.StartupRecord());
+    const struct {
+        const char* formula;
+        const char* result;
+        const char* hex;
+        const char* bin;
+    } cases[] = {
+        {"-(2^31)", "-2147483648.000", "80000000", "10000000000000000000000000000000"},
+        {"2^32-1", "4294967295.000", "FFFFFFFF", "11111111111111111111111111111111"},
+        {"2^32+5", "4294967301.000", "", ""},
+        {"-(2^31)-1", "-2147483649.000", "", ""},
+        {"2^53", "9007199254740992.000", "", ""},
+    };
+    for (const auto& c : cases) {
+        Outputs out = Run(c.formula);
+        EXPECT_EQ(out.result, c.result) << c.formula;
+        EXPECT_EQ(out.hex, c.hex) << c.formula;
+        EXPECT_EQ(out.bin, c.bin) << c.formula;
+    }
+}
+
+// A formula whose postfix text is exactly 512 characters, one more than item 4 holds: shown cut
+// at a token and marked, while the result comes from the whole text.
+TEST_F(Calculator, PostfixOfExactly512CharactersIsCut) {
+    std::string formula = "1111";
+    std::string postfix = "1111";
+    for (int i = 0; i < 127; ++i) {
+        formula += "+1";
+        postfix += " 1 +";
+    }
+    ASSERT_EQ(formula.size(), 258u);
+    ASSERT_EQ(postfix.size(), 512u);
+    Outputs out = Run(formula);
+    EXPECT_EQ(out.postfix, postfix.substr(0, 506) + " ...");
+    EXPECT_EQ(out.result, "1238.000");
 }
 
 LanguageFile LongMessages() {

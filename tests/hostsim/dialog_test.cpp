@@ -643,6 +643,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(DialogTest, PasteIsOneEditOfTextCutToTheField) {
     std::vector<std::string> changes;
     gBehaviour = [&](HANDLE h, int msg, int p1, LONG_PTR) -> std::optional<LONG_PTR> {
+        if (msg == DN_INITDIALOG) // the limit the calculator sets on its fields
+            Send(h, DM_SETMAXTEXTLENGTH, 2, 511);
         if (msg == DN_EDITCHANGE)
             changes.push_back(ItemText(h, p1));
         if (msg == DN_KEY)

@@ -571,10 +571,11 @@ int RunInteractive(const Options& options, const std::string& program, std::ostr
 
     CursesTerminal terminal(options.codePage);
     // Another numo writing the history holds its lock: the last line says why the dialog waits.
-    history.SetLockWait(FileHistory::kDefaultLockWait, [&terminal, &options] {
+    std::string lockWait = HostTextsIn(
+        options.language, options.codePage)[static_cast<std::size_t>(HostText::LockWait)];
+    history.SetLockWait(FileHistory::kDefaultLockWait, [&terminal, lockWait] {
         constexpr Attribute kNotice = 0x70; // black on light grey, as the dialog
-        terminal.Put(0, terminal.Rows() - 1,
-                     HostTextIn(HostText::LockWait, options.language, options.codePage), kNotice);
+        terminal.Put(0, terminal.Rows() - 1, lockWait, kNotice);
         terminal.Flush();
     });
     TerminalFrontEnd frontEnd(terminal, frontEndOptions);

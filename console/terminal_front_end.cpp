@@ -193,17 +193,22 @@ std::map<int, int> CentredColumns(const Dialog& dialog, int width) {
 } // namespace
 
 TerminalFrontEnd::TerminalFrontEnd(Terminal& terminal, Options options)
-    : terminal_(terminal), options_(std::move(options)) {}
+    : terminal_(terminal), options_(std::move(options)),
+      texts_(HostTextsIn(options_.language, options_.codePage)) {}
 
-std::string HostTextIn(HostText text, const std::string& language, int codePage) {
+HostTexts HostTextsIn(const std::string& language, int codePage) {
     const char* const* texts =
         hostsim::EqualsIgnoringCase(language, "Russian") ? kRussianTexts : kEnglishTexts;
     // In the host's code page, as every text the front end lays out.
-    return hostsim::CodePage(codePage, "UTF-8").ToHost(texts[static_cast<int>(text)]);
+    hostsim::CodePage page(codePage, "UTF-8");
+    HostTexts host;
+    for (std::size_t i = 0; i < host.size(); ++i)
+        host[i] = page.ToHost(texts[i]);
+    return host;
 }
 
-std::string TerminalFrontEnd::Text(HostText text) const {
-    return HostTextIn(text, options_.language, options_.codePage);
+const std::string& TerminalFrontEnd::Text(HostText text) const {
+    return texts_[static_cast<std::size_t>(text)];
 }
 
 void TerminalFrontEnd::RethrowFailure() {

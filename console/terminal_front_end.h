@@ -15,6 +15,7 @@
 #include "hostsim/dialog.h"
 #include "hostsim/help_file.h"
 
+#include <array>
 #include <exception>
 #include <optional>
 #include <string>
@@ -24,8 +25,9 @@ namespace numo::console {
 
 // The stand-in host's own texts (ORDER HOSTTEXT).
 enum class HostText { Help, History, TooSmall, HelpTooSmall, LockWait, Count };
-// One of them in a language (English unless it is Russian), in the host's code page.
-std::string HostTextIn(HostText text, const std::string& language, int codePage);
+using HostTexts = std::array<std::string, static_cast<std::size_t>(HostText::Count)>;
+// All of them in a language (English unless it is Russian), in the host's code page.
+HostTexts HostTextsIn(const std::string& language, int codePage);
 
 class TerminalFrontEnd : public hostsim::FrontEnd {
 public:
@@ -69,7 +71,7 @@ private:
     void DrawItems(hostsim::Dialog& dialog, int x0, int y0);
     void DrawEdit(hostsim::Dialog& dialog, int item, int x0, int y0);
     void DrawTooSmall(int width, int height);
-    std::string Text(HostText text) const;
+    const std::string& Text(HostText text) const;
     Outcome ShowHelp(const std::string& topic);
     Outcome ShowMessage(const std::string& title, const std::string& text);
     Outcome ShowHistory(hostsim::Dialog& dialog, int item);
@@ -90,6 +92,7 @@ private:
 
     Terminal& terminal_;
     Options options_;
+    HostTexts texts_; // made once: drawing asks for them on every key
     std::optional<hostsim::HelpFile> help_;
     bool hung_up_ = false;
     bool crashed_ = false;
